@@ -1,0 +1,208 @@
+#include "cli/cli.h"
+
+#include "app/export.h"
+#include "app/form.h"
+#include "core/convert.h"
+#include "core/error.h"
+
+#include <filesystem>
+#include <optional>
+
+namespace kavro {
+
+namespace {
+
+const char* kUsage =
+    "usage: kavro-cli [-C DIR] [SHORTHAND FILE] STEP... [--export NAMES] [--out DIR]\n"
+    "\n"
+    "Drives Kavro's window without a display. Start-up runs as in the window\n"
+    "(db.ini and tracerules.ini are read from the current directory), then\n"
+    "each step runs in order as the user's own action:\n"
+    "  --set NAME=TEXT     type TEXT into an edit field or editable selector\n"
+    "  --pick NAME=INDEX   pick entry INDEX of a selector\n"
+    "  --click NAME        click a button or menu entry, toggle a check box,\n"
+    "                      select a radio button\n"
+    "  --track NAME=POS    move a track bar\n"
+    "  --tab PAGE=INDEX    show tab INDEX of a page control\n"
+    "Then --export NAMES (all, none, or table names and form, comma-separated)\n"
+    "writes NAME.csv per table and form.json into --out DIR (default .).\n"
+    "-C DIR changes the current directory first.\n"
+    "\n"
+    "Shorthands (each followed by --export all unless --export is given):\n"
+    "  trace FILE     --set SQLIdList=FILE --click Button102 --click Button2\n"
+    "  ps FILE        --set osw_filename=FILE --click Button85 --click Button4\n"
+    "  mpstat FILE    --set mpstat_filename=FILE --click Button8 --click Button9\n"
+    "  netstat FILE   --set netstat_filename=FILE --click Button12 --click Button13\n";
+
+class StreamMessageBox : public MessageBox {
+public:
+    explicit StreamMessageBox(std::ostream& err) : err_(err) {}
+    void show(const std::string& text) override { err_ << text << '\n'; }
+
+private:
+    std::ostream& err_;
+};
+
+// The file dialog of a run without a window: nothing is ever chosen.
+class NoFileDialog : public FileDialog {
+public:
+    std::optional<std::string> open(const std::string&) override { return std::nullopt; }
+};
+
+class NoShell : public ShellOpen {
+public:
+    void open(const std::string&) override {}
+};
+
+struct Step {
+    std::string kind; // set, pick, click, track, tab
+    std::string name;
+    std::string value;
+};
+
+bool split_assignment(const std::string& arg, std::string& name, std::string& value) {
+    const auto eq = arg.find('=');
+    if (eq == std::string::npos || eq == 0) return false;
+    name = arg.substr(0, eq);
+    value = arg.substr(eq + 1);
+    return true;
+}
+
+struct Shorthand {
+    const char* name;
+    const char* field;
+    const char* load;
+    const char* analyse;
+};
+
+constexpr Shorthand kShorthands[] = {
+    {"trace", "SQLIdList", "Button102", "Button2"},
+    {"ps", "osw_filename", "Button85", "Button4"},
+    {"mpstat", "mpstat_filename", "Button8", "Button9"},
+    {"netstat", "netstat_filename", "Button12", "Button13"},
+};
+
+} // namespace
+
+int run_cli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    std::optional<std::string> directory;
+    std::optional<std::string> export_names;
+    std::string out_dir = ".";
+    std::vector<Step> steps;
+    bool shorthand = false;
+
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        const auto value = [&]() -> std::optional<std::string> {
+            if (i + 1 >= args.size()) return std::nullopt;
+            return args[++i];
+        };
+        if (a == "-h" || a == "--help") {
+            out << kUsage;
+            return 0;
+        }
+        if (a == "-C" || a == "--export" || a == "--out" || a == "--set" || a == "--pick" ||
+            a == "--click" || a == "--track" || a == "--tab") {
+            auto v = value();
+            if (!v) {
+                err << "kavro-cli: " << a << " needs a value\n" << kUsage;
+                return 2;
+            }
+            if (a == "-C") {
+                directory = *v;
+            } else if (a == "--export") {
+                export_names = *v;
+            } else if (a == "--out") {
+                out_dir = *v;
+            } else if (a == "--click") {
+                steps.push_back({"click", *v, ""});
+            } else {
+                Step s{a.substr(2), "", ""};
+                if (!split_assignment(*v, s.name, s.value)) {
+                    err << "kavro-cli: " << a << " expects NAME=VALUE, not '" << *v << "'\n";
+                    return 2;
+                }
+                steps.push_back(std::move(s));
+            }
+            continue;
+        }
+        bool matched = false;
+        if (!shorthand && steps.empty()) {
+            for (const Shorthand& sh : kShorthands) {
+                if (a != sh.name) continue;
+                auto file = value();
+                if (!file) {
+                    err << "kavro-cli: " << a << " needs a file name\n";
+                    return 2;
+                }
+                steps.push_back({"set", sh.field, *file});
+                steps.push_back({"click", sh.load, ""});
+                steps.push_back({"click", sh.analyse, ""});
+                shorthand = true;
+                matched = true;
+                break;
+            }
+        }
+        if (!matched) {
+            err << "kavro-cli: unexpected argument '" << a << "'\n" << kUsage;
+            return 2;
+        }
+    }
+    if (!export_names && shorthand) export_names = "all";
+
+    if (directory) {
+        std::error_code ec;
+        std::filesystem::current_path(*directory, ec);
+        if (ec) {
+            err << "kavro-cli: cannot change to " << *directory << ": " << ec.message() << '\n';
+            return 2;
+        }
+    }
+
+    StreamMessageBox messages(err);
+    NoFileDialog dialog;
+    NoShell shell;
+    TForm1 form;
+    form.message_box = &messages;
+    form.file_dialog = &dialog;
+    form.shell = &shell;
+    form.FormShow();
+
+    bool failed = false;
+    for (const Step& s : steps) {
+        bool ok = true;
+        if (s.kind == "set") {
+            ok = form.user_set(s.name, s.value);
+        } else if (s.kind == "click") {
+            ok = form.user_click(s.name);
+        } else {
+            int number = 0;
+            if (!TryStrToInt(s.value, number)) {
+                messages.show(quoted_message("'", s.value, "' is not a valid integer value"));
+                ok = false;
+            } else if (s.kind == "pick") {
+                ok = form.user_pick(s.name, number);
+            } else if (s.kind == "track") {
+                ok = form.user_track(s.name, number);
+            } else {
+                ok = form.user_tab(s.name, number);
+            }
+        }
+        if (!ok) {
+            failed = true;
+            break;
+        }
+    }
+
+    if (export_names) {
+        try {
+            export_form(form, *export_names, out_dir);
+        } catch (const std::exception& e) {
+            err << e.what() << '\n';
+            return 1;
+        }
+    }
+    return failed ? 1 : 0;
+}
+
+} // namespace kavro

@@ -1,0 +1,153 @@
+#include "core/items.h"
+#include "core/string_table.h"
+
+#include <gtest/gtest.h>
+
+using namespace kavro;
+
+namespace {
+std::vector<std::string> column0(const StringTable& t) {
+    std::vector<std::string> out;
+    for (int r = 0; r < t.RowCount(); ++r) out.emplace_back(t.Cell(0, r));
+    return out;
+}
+} // namespace
+
+TEST(StringTable, FreshTableIsOpenAndTrimLeavesItAlone) {
+    StringTable t(3);
+    EXPECT_EQ(t.RowCount(), 2);
+    t.TrimTable();
+    EXPECT_EQ(t.RowCount(), 2);
+    EXPECT_EQ(t.Cell(0, 1), "");
+}
+
+TEST(StringTable, AppendThenTrimDropsOnlyTheSlot) {
+    StringTable t(2);
+    t.AppendRow({"a"});
+    t.AppendRow({"b", "x"});
+    t.AppendRow({"c"});
+    EXPECT_EQ(t.RowCount(), 5);
+    t.TrimTable();
+    EXPECT_EQ(t.RowCount(), 4);
+    EXPECT_EQ(t.Cell(0, 3), "c");
+    t.TrimTable(); // a trimmed table stays as it is
+    EXPECT_EQ(t.RowCount(), 4);
+}
+
+TEST(StringTable, TrimLooksOnlyAtColumnZero) {
+    StringTable t(2);
+    t.AppendRow({"a"});
+    t.AppendRow({"", "kept: a row below it has text"});
+    t.AppendRow({"b"});
+    t.AppendRow({"", "dropped"});
+    t.AppendRow({"", "dropped too"});
+    t.TrimTable();
+    EXPECT_EQ(column0(t), (std::vector<std::string>{"", "a", "", "b"}));
+    EXPECT_EQ(t.Cell(1, 2), "kept: a row below it has text");
+
+    StringTable only(2);
+    only.AppendRow({"", "x"});
+    only.TrimTable();
+    EXPECT_EQ(only.RowCount(), 1); // the title row alone
+}
+
+TEST(StringTable, AppendAfterTrimOverwritesTheLastRow) {
+    StringTable t(1);
+    t.AppendRow({"a"});
+    t.AppendRow({"b"});
+    t.TrimTable();
+    t.AppendRow({"c"});
+    EXPECT_EQ(column0(t), (std::vector<std::string>{"", "a", "c", ""}));
+
+    StringTable titles(1);
+    titles.SetCell(0, 0, "Title");
+    titles.AppendRow({""});
+    titles.AppendRow({""});
+    titles.TrimTable(); // down to the title row
+    titles.AppendRow({"x"});
+    EXPECT_EQ(column0(titles), (std::vector<std::string>{"x", ""}));
+}
+
+TEST(StringTable, ResetForgetsEveryEarlierText) {
+    StringTable t(2);
+    t.SetCell(0, 0, "Title");
+    for (int i = 0; i < 100; ++i) t.AppendRow({"row " + std::to_string(i), "more"});
+    t.ResetTable();
+    EXPECT_EQ(t.RowCount(), 2);
+    t.CommitSlot();
+    t.CommitSlot();
+    EXPECT_EQ(t.RowCount(), 4);
+    for (int r = 1; r < 4; ++r)
+        for (int c = 0; c < 2; ++c) EXPECT_EQ(t.Cell(c, r), "") << c << "," << r;
+    EXPECT_EQ(t.Cell(0, 0), "Title");
+}
+
+TEST(StringTable, RowCopiesBetweenUnequalTables) {
+    StringTable wide(11), narrow(3);
+    for (int c = 0; c < 11; ++c) wide.SetCell(c, 1, "w" + std::to_string(c));
+    CopyRow(wide, 1, narrow, 1);
+    EXPECT_EQ(narrow.Cell(2, 1), "w2");
+
+    StringTable target(11);
+    for (int c = 0; c < 11; ++c) target.SetCell(c, 1, "t" + std::to_string(c));
+    narrow.SetCell(0, 1, "n0");
+    CopyRow(narrow, 1, target, 1);
+    EXPECT_EQ(target.Cell(0, 1), "n0");
+    EXPECT_EQ(target.Cell(2, 1), "w2");
+    EXPECT_EQ(target.Cell(3, 1), "t3");
+    EXPECT_EQ(target.Cell(10, 1), "t10");
+
+    AppendCopyOfRow(wide, 1, narrow);
+    EXPECT_EQ(narrow.RowCount(), 3);
+    EXPECT_EQ(narrow.Cell(1, 1), "w1");
+}
+
+TEST(StringTable, SwappingRowsThroughASnapshotAndALiveColumnView) {
+    StringTable t(2);
+    t.AppendRow({"a", "1"});
+    t.AppendRow({"bb", "2"});
+    ColumnView keys = t.GetColumnView(0);
+    auto scratch = t.RowSnapshot(2);
+    CopyRow(t, 1, t, 2);
+    t.AssignRow(1, scratch);
+    EXPECT_EQ(keys[1], "bb"); // the view sees the move at once
+    EXPECT_EQ(keys[2], "a");
+    EXPECT_EQ(t.Cell(1, 2), "1");
+    EXPECT_EQ(keys.size(), 4);
+}
+
+TEST(StringTable, OverwritesInPlaceAndStaysCompactUnderChurn) {
+    StringTable t(1);
+    t.AppendRow({"x"});
+    for (int i = 0; i < 200000; ++i) {
+        t.SetCell(0, 1, std::string(static_cast<std::size_t>(i % 97), 'a'));
+        t.CommitSlot();
+        t.SetRowCount(2);
+    }
+    EXPECT_LT(t.arena_bytes(), std::size_t(64) << 20);
+    t.SetCell(0, 1, "hello");
+    t.SetCell(0, 1, t.Cell(0, 1).substr(1)); // source inside the cell itself
+    EXPECT_EQ(t.Cell(0, 1), "ello");
+}
+
+TEST(StringTable, HoldsLongTextsWhole) {
+    StringTable t(1);
+    const std::string big(50u << 20, 'z');
+    t.AppendRow({"small"});
+    t.AppendRow({big});
+    t.AppendRow({"after"});
+    EXPECT_EQ(t.Cell(0, 1), "small");
+    EXPECT_EQ(t.Cell(0, 2).size(), big.size());
+    EXPECT_EQ(t.Cell(0, 3), "after");
+}
+
+TEST(Items, AddUniqueItemComparesWholeTextsExactly) {
+    Selector s;
+    AddUniqueItem(s, "All");
+    AddUniqueItem(s, "All");
+    AddUniqueItem(s, "all");
+    AddUniqueItem(s, " All");
+    AddUniqueItem(s, "All ");
+    EXPECT_EQ(s.items(), (std::vector<std::string>{"All", "all", " All", "All "}));
+    EXPECT_EQ(s.text(), "");
+}
