@@ -1,0 +1,200 @@
+#include "osw_netstat/netstat_analysis.h"
+
+#include "core/convert.h"
+#include "core/hash.h"
+#include "core/line_reader.h"
+#include "core/text.h"
+
+#include <array>
+#include <vector>
+
+namespace kavro {
+
+namespace {
+
+// The protocol headers that open a block of counters. The lower-case ones
+// are what AIX and the other Unix systems write; Linux writes its own
+// capitalised headers, and without them every Linux counter would lose its
+// protocol and the same wording under two protocols would be mixed into one
+// metric.
+constexpr std::array<std::string_view, 17> kProtocolHeaders = {
+    "icmp:",  "igmp:",     "tcp:",     "udp:", "ip:",  "ipv6:",    "icmpv6:", //
+    "Ip:",    "Icmp:",     "IcmpMsg:", "Tcp:", "Udp:", "UdpLite:", "TcpExt:",
+    "IpExt:", "MPTcpExt:", "Sctp:"};
+
+bool is_protocol_header(std::string_view row) {
+    // Every header ends with its colon; most rows of an archive do not.
+    if (row.empty() || row.back() != ':') return false;
+    for (std::string_view header : kProtocolHeaders)
+        if (row == header) return true;
+    return false;
+}
+
+std::string_view skip_leading(std::string_view t, char c) {
+    const auto first = t.find_first_not_of(c);
+    if (first == std::string_view::npos) return {};
+    return Copy(t, static_cast<long long>(first) + 1, Length(t));
+}
+
+// The rule texts grouped by their first byte, each group in table order.
+// A counter row can only match rules that begin with the first byte of its
+// wording, so each row looks at one small group instead of every rule.
+class RuleIndex {
+public:
+    explicit RuleIndex(const StringTable& rules) {
+        for (int r = 1; r < rules.RowCount(); ++r) {
+            std::string_view m = rules.Cell(0, r);
+            if (m.empty()) continue; // an empty rule text occurs nowhere
+            groups_[static_cast<unsigned char>(m.front())].emplace_back(m);
+        }
+    }
+
+    // The last rule in table order that `wording` begins with, or nullptr.
+    // When several rules fit the same row they all write the same record
+    // slot, so the last of them is the one whose text stays.
+    const std::string* last_match(std::string_view wording) const {
+        if (wording.empty()) return nullptr;
+        const auto& group = groups_[static_cast<unsigned char>(wording.front())];
+        for (auto it = group.rbegin(); it != group.rend(); ++it)
+            if (BeginsWith(wording, *it)) return &*it;
+        return nullptr;
+    }
+
+private:
+    std::array<std::vector<std::string>, 256> groups_;
+};
+
+} // namespace
+
+void netstat_load(const std::string& path, StringTable& grid) {
+    for_each_line(path, [&](std::string_view line) { grid.AppendLine(line); });
+}
+
+void netstat_clear_analysis(NetstatPage& page) {
+    page.nets_raw.ResetTable();
+    page.nets_anal.ResetTable();
+    page.nets_graph.remove_all_series();
+}
+
+void netstat_clear_all(NetstatPage& page) {
+    page.net_combo.clear();
+    page.nets_trace_grid.ResetTable();
+    page.nets_raw.ResetTable();
+    page.nets_anal.ResetTable();
+    page.nets_graph.remove_all_series();
+}
+
+void netstat_extract(const StringTable& lines, std::string_view snap_indicator,
+                     const StringTable& metric_rules, StringTable& nets_raw) {
+    const RuleIndex rules(metric_rules);
+    const std::string indicator(snap_indicator);
+    std::string label;
+    std::string prefix;
+    std::string key;
+
+    for (int r = 1; r < lines.RowCount(); ++r) {
+        const std::string_view row = lines.Cell(0, r);
+
+        if (Contains(row, indicator)) {
+            // From just after the first blank through the fifth character
+            // after the first colon: the seconds of an hh:mm:ss time.
+            const int b = Pos(" ", row);
+            const int c = Pos(":", row);
+            label.assign(Copy(row, b + 1, c - b + 5));
+        }
+        if (is_protocol_header(row)) prefix.assign(row);
+        if (label.empty()) label = "--";
+
+        // The counter's wording follows its number: blanks, then tabs, are
+        // skipped (blanks after a tab stay), and the number runs to the
+        // first blank. A row whose wording begins with a rule text also
+        // contains it, so this one test stands for both.
+        const std::string_view copy = skip_leading(skip_leading(row, ' '), '\t');
+        const int blank = Pos(" ", copy);
+        const std::string* rule = rules.last_match(TextAfter(copy, " "));
+        if (!rule) continue;
+
+        key.assign(prefix);
+        key.append(*rule);
+        nets_raw.SetSlotCell(0, label);
+        nets_raw.SetSlotCell(2, Copy(copy, 1, blank - 1));
+        nets_raw.SetSlotCell(1, key);
+        nets_raw.CommitSlot();
+    }
+    nets_raw.TrimTable();
+}
+
+void netstat_collect_metrics(const StringTable& nets_raw, Selector& net_combo) {
+    // Seeded with what the selector holds, since Clear Analysis keeps its
+    // entries and a later analysis adds only the keys that are new.
+    TextMap<char> seen;
+    seen.reserve(static_cast<std::size_t>(net_combo.count()) + 64);
+    for (const std::string& item : net_combo.items()) seen.emplace(item, 0);
+    for (int r = 1; r < nets_raw.RowCount(); ++r) {
+        const std::string_view metric = nets_raw.Cell(1, r);
+        if (seen.find(metric) != seen.end()) continue;
+        seen.emplace(std::string(metric), 0);
+        net_combo.add(metric);
+    }
+}
+
+void netstat_metric_view(const StringTable& nets_raw, std::string_view metric, MetricView form,
+                         StringTable& nets_anal, Chart& nets_graph) {
+    // The text may belong to the selector; keep a copy of our own.
+    const std::string wanted(metric);
+    if (form == MetricView::Fresh) {
+        nets_anal.ResetTable();
+        nets_graph.remove_all_series();
+    }
+
+    for (int r = 1; r < nets_raw.RowCount(); ++r) {
+        if (nets_raw.Cell(1, r) != wanted) continue;
+        nets_anal.AppendRow({nets_raw.Cell(0, r), nets_raw.Cell(1, r), nets_raw.Cell(2, r)});
+    }
+    nets_anal.TrimTable();
+
+    const int last = nets_anal.RowCount() - 1;
+    // Each Delta is taken against the row directly above. A row's own Total
+    // is read before the one above, so when both are bad the message quotes
+    // the lower row; the value above is kept from its own reading.
+    double above = 0;
+    for (int r = 1; r <= last; ++r) {
+        if (r == 1) {
+            nets_anal.SetCell(3, r, "0");
+            continue;
+        }
+        const double own = StrToFloat(nets_anal.Cell(2, r));
+        if (r == 2) above = StrToFloat(nets_anal.Cell(2, 1));
+        nets_anal.SetCell(3, r, FloatToStr(own - above));
+        above = own;
+    }
+
+    for (int r = 1; r <= last; ++r) {
+        const std::string_view title = nets_anal.Cell(1, r);
+        if (!nets_graph.series_with_title(title).empty()) continue;
+        Series& s = nets_graph.add_series(SeriesKind::Bar);
+        s.set_title(title);
+        s.set_marks_visible(false);
+    }
+
+    for (int r = 1; r <= last; ++r) {
+        const double delta = StrToFloat(nets_anal.Cell(3, r));
+        for (int index : nets_graph.series_with_title(nets_anal.Cell(1, r)))
+            nets_graph.series(index).add_value(delta, nets_anal.Cell(0, r));
+    }
+}
+
+void netstat_analyse(NetstatPage& page, std::string_view snap_indicator,
+                     const StringTable& metric_rules) {
+    // A new analysis starts from a clean result, so analysing twice gives
+    // what analysing once gives instead of writing over the last record.
+    netstat_clear_analysis(page);
+    netstat_extract(page.nets_trace_grid, snap_indicator, metric_rules, page.nets_raw);
+    netstat_collect_metrics(page.nets_raw, page.net_combo);
+    if (page.net_combo.count() > 0) page.net_combo.select(0);
+    netstat_metric_view(page.nets_raw, page.net_combo.text(), MetricView::Accumulating,
+                        page.nets_anal, page.nets_graph);
+    page.page_osw_nets.active_tab = page.page_osw_nets.tab_index("TabSheet13");
+}
+
+} // namespace kavro
