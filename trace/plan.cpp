@@ -1,0 +1,60 @@
+#include "trace/plan.h"
+
+#include "core/convert.h"
+#include "core/text.h"
+#include "trace/cuts.h"
+
+#include <algorithm>
+
+namespace kavro {
+
+namespace {
+
+// Walks a STAT line field by field: each step drops everything through a
+// marker (and `skip` characters more) and cuts the value up to a stop text.
+// A marker that is missing drops only the skip, as the fixed layout of the
+// older line forms relies on.
+class PlanCursor {
+public:
+    explicit PlanCursor(std::string_view s) : s_(s) {}
+    std::string_view value(std::string_view marker, int skip, std::string_view stop,
+                           int stop_back = 1) {
+        s_ = drop_front(s_, static_cast<long long>(Pos(marker, s_)) + skip);
+        return Copy(s_, 1, static_cast<long long>(Pos(stop, s_)) - stop_back);
+    }
+
+private:
+    std::string_view s_;
+};
+
+} // namespace
+
+void extract_plan_line(std::string_view line, StringTable& execplan_grid, std::string& buffer) {
+    if (Pos("STAT", line) != 1) return;
+    const std::string_view s = drop_front(line, static_cast<long long>(Pos("#", line)) - 1);
+    buffer.assign(Copy(s, 1, static_cast<long long>(Pos(" ", s)) - 1));
+    buffer.push_back(':');
+    execplan_grid.SetSlotCell(0, buffer);
+
+    PlanCursor at(s);
+    execplan_grid.SetSlotCell(1, at.value("cnt=", 3, " "));
+    const int pos = StrToInt(at.value("pos=", 3, " "));
+    execplan_grid.SetSlotCell(2, at.value("obj=", 3, " "));
+    // The skip of op= also drops the opening quote; the operation ends before
+    // the blank that precedes "(cr".
+    const std::string_view operation = at.value("op=", 3, "(cr", 2);
+    const int depth = std::min(pos, kMaxPlanDepth);
+    buffer.assign(depth >= 1 ? static_cast<std::size_t>(2 * depth - 1) : 0, ' ');
+    buffer.append(operation);
+    execplan_grid.SetSlotCell(3, buffer);
+    execplan_grid.SetSlotCell(4, at.value("cr=", 2, " "));
+    execplan_grid.SetSlotCell(5, at.value("pr=", 2, " "));
+    execplan_grid.SetSlotCell(6, at.value("pw=", 2, " "));
+    execplan_grid.SetSlotCell(7, at.value("time=", 4, " "));
+    execplan_grid.SetSlotCell(8, at.value("cost=", 4, " "));
+    execplan_grid.SetSlotCell(9, at.value("size=", 4, " "));
+    execplan_grid.SetSlotCell(10, at.value("card=", 4, ")"));
+    execplan_grid.CommitSlot();
+}
+
+} // namespace kavro

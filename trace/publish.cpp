@@ -1,0 +1,137 @@
+#include "trace/publish.h"
+
+#include "core/convert.h"
+#include "core/hash.h"
+#include "core/text.h"
+
+namespace kavro {
+
+void wait_series_title(const StringTable& trace_detail, int row, std::string& title) {
+    title.assign(trace_detail.Cell(0, row));
+    title.push_back('(');
+    title.append(trace_detail.Cell(2, row));
+    title.push_back(')');
+}
+
+int data_rows_end(const StringTable& table) {
+    if (table.RowCount() == 2 && table.Cell(0, 1).empty()) return 1;
+    return table.RowCount();
+}
+
+namespace {
+
+// One line series per distinct title, in the order the titles first occur;
+// a title that a series already bears creates nothing.
+void create_timeline_series(TracePage& page) {
+    Chart& graph = page.trace_graph;
+    std::string title;
+    const auto ensure = [&](std::string_view t) {
+        if (!graph.series_with_title(t).empty()) return;
+        graph.add_series(SeriesKind::Line).set_title(t);
+        page.dispbox.add(t);
+    };
+    for (int r = 1, end = data_rows_end(page.trace_detail); r < end; ++r) {
+        wait_series_title(page.trace_detail, r, title);
+        ensure(title);
+    }
+    for (int r = 1, end = data_rows_end(page.trace_detail2); r < end; ++r)
+        ensure(page.trace_detail2.Cell(0, r));
+}
+
+void add_points(Chart& graph, std::string_view title, std::string_view time,
+                std::string_view value) {
+    for (int i : graph.series_with_title(title)) {
+        const double x = StrToFloat(time);
+        const double y = StrToFloat(value);
+        graph.series(i).add_point(x, y);
+    }
+}
+
+void add_timeline_points(TracePage& page) {
+    const StringTable& waits = page.trace_detail;
+    const StringTable& fetches = page.trace_detail2;
+    std::string title;
+    for (int r = 1, end = data_rows_end(waits); r < end; ++r) {
+        wait_series_title(waits, r, title);
+        add_points(page.trace_graph, title, waits.Cell(3, r), waits.Cell(1, r));
+    }
+    for (int r = 1, end = data_rows_end(fetches); r < end; ++r)
+        add_points(page.trace_graph, fetches.Cell(0, r), fetches.Cell(2, r), fetches.Cell(1, r));
+}
+
+// A time pie and a count pie from the rows of one touch table.
+void fill_pies(const StringTable& touch, Chart& times_chart, Chart& counts_chart) {
+    Series& times = times_chart.series(times_chart.series_count() - 1);
+    Series& counts = counts_chart.series(counts_chart.series_count() - 1);
+    times.clear();
+    counts.clear();
+    for (int r = 1, end = data_rows_end(touch); r < end; ++r) {
+        times.add_value(StrToFloat(touch.Cell(1, r)), touch.Cell(0, r));
+        counts.add_value(StrToFloat(touch.Cell(2, r)), touch.Cell(0, r));
+    }
+}
+
+// The cursor reference of every touch_grid1 key, each once, after the items
+// already there. A set of the items stands in for comparing each key with
+// every item: the same list, without a walk per row.
+void fill_cursor_list(TracePage& page) {
+    Selector& combo = page.cursor_combo;
+    TextMap<char> listed;
+    for (const std::string& item : combo.items()) listed.emplace(item, 0);
+    const StringTable& touch = page.touch_grid1;
+    for (int r = 1, end = data_rows_end(touch); r < end; ++r) {
+        const std::string_view key = touch.Cell(0, r);
+        const std::string_view ref = Copy(key, 1, Pos(":", key));
+        if (listed.find(ref) != listed.end()) continue;
+        listed.emplace(std::string(ref), 0);
+        combo.add(ref);
+    }
+    if (combo.count() > 0) combo.select(0);
+}
+
+// One bar per timed plan row, labels padded to one more than the widest
+// operation so the bars line up.
+void fill_plan_chart(TracePage& page) {
+    const StringTable& plan = page.execplan_grid;
+    const int end = data_rows_end(plan);
+    int width = 0;
+    for (int r = 1; r < end; ++r)
+        if (Length(plan.Cell(3, r)) > width) width = Length(plan.Cell(3, r));
+    Series& bars = page.execplan_graph.series(0);
+    bars.clear();
+    std::string label;
+    for (int r = 1; r < end; ++r) {
+        const std::string_view time = plan.Cell(7, r);
+        if (time.empty()) continue;
+        label.assign(plan.Cell(3, r));
+        label.resize(static_cast<std::size_t>(width) + 1, ' ');
+        bars.add_value(StrToFloat(time), label);
+    }
+}
+
+void copy_plan_table(TracePage& page) {
+    const StringTable& plan = page.execplan_grid;
+    page.exec_anal.SetRowCount(plan.RowCount());
+    for (int r = 0; r < plan.RowCount(); ++r) CopyRow(plan, r, page.exec_anal, r);
+}
+
+} // namespace
+
+void publish_trace(TracePage& page) {
+    page.trace_detail.TrimTable();
+    page.trace_detail2.TrimTable();
+    page.touch_grid1.TrimTable();
+    page.touch_grid2.TrimTable();
+    page.execplan_grid.TrimTable();
+    create_timeline_series(page);
+    add_timeline_points(page);
+    fill_pies(page.touch_grid1, page.touch_graph1, page.touch_graph2);
+    fill_pies(page.touch_grid2, page.touch_graph3, page.touch_graph4);
+    fill_cursor_list(page);
+    fill_plan_chart(page);
+    copy_plan_table(page);
+    page.execplan_graph.repaint();
+    page.Page_SQL_Hist.active_tab = page.Page_SQL_Hist.tab_index("TabSheet3");
+}
+
+} // namespace kavro

@@ -1,0 +1,152 @@
+#include "trace/touch.h"
+
+#include "core/convert.h"
+#include "core/text.h"
+#include "trace/cuts.h"
+
+#include <cmath>
+
+namespace kavro {
+
+namespace {
+// A whole number that FloatToStr writes digit for digit, so reading its
+// text back gives the same number.
+bool exact_as_text(double v) {
+    return std::fabs(v) < 1e15 && v == std::trunc(v);
+}
+} // namespace
+
+TouchTable::TouchTable(StringTable& table) : table_(table) {
+    for (int r = 1; r < table_.RowCount() - 1; ++r) {
+        const auto [it, fresh] = index_.emplace(std::string(table_.Cell(0, r)), 0);
+        if (!fresh) continue;
+        it->second = static_cast<int>(rows_.size());
+        Row row;
+        row.row = r;
+        rows_.push_back(row);
+    }
+}
+
+double TouchTable::read(Number& n, int col, int row) {
+    if (!n.known) {
+        n.value = StrToFloat(table_.Cell(col, row));
+        n.known = true;
+    }
+    return n.value;
+}
+
+void TouchTable::store(Number& n, int col, int row, double value) {
+    if (exact_as_text(value)) {
+        n.value = value;
+        n.pending = true;
+        return;
+    }
+    // Written now and read back from its text next time, so the rounding to
+    // 15 digits (or an overflow to INF) acts as it does in the cell.
+    table_.SetCell(col, row, FloatToStr(value));
+    n.known = false;
+    n.pending = false;
+}
+
+void TouchTable::add(std::string_view key, std::string_view value) {
+    const auto found = index_.find(key);
+    if (found == index_.end()) {
+        Row r;
+        r.row = table_.RowCount() - 1;
+        r.count.value = 1;
+        r.count.known = true;
+        table_.AppendRow({key, value, "1"});
+        index_.emplace(std::string(key), static_cast<int>(rows_.size()));
+        rows_.push_back(r);
+        return;
+    }
+    Row& r = rows_[static_cast<std::size_t>(found->second)];
+    if (!r.listed) {
+        r.listed = true;
+        pending_.push_back(found->second);
+    }
+    // The row's Time is read before the value, so a row and a value that are
+    // both not numbers report the row's text.
+    const double time = read(r.time, 1, r.row);
+    store(r.time, 1, r.row, time + StrToFloat(value));
+    store(r.count, 2, r.row, read(r.count, 2, r.row) + 1);
+}
+
+void TouchTable::flush() {
+    for (int i : pending_) {
+        Row& r = rows_[static_cast<std::size_t>(i)];
+        if (r.time.pending) table_.SetCell(1, r.row, FloatToStr(r.time.value));
+        if (r.count.pending) table_.SetCell(2, r.row, FloatToStr(r.count.value));
+        r.time.pending = r.count.pending = r.listed = false;
+    }
+    pending_.clear();
+}
+
+void count_wait_events(std::string_view line, const LineRules& rules, TouchTable& touch_grid1,
+                       std::string& key) {
+    if (!passes_indicator(line, rules.indicator) || !passes_identifier(line, rules.identifier))
+        return;
+    bool keyed = false;
+    for (const std::string& metric : rules.metrics) {
+        const int p = rule_position(metric, line);
+        if (p == 0) continue;
+        // One key for the line: every matching metric adds into the row of
+        // its event.
+        if (!keyed) {
+            key.assign(cursor_reference(line));
+            key.append(event_name(line, rules.identifier, rules.container));
+            keyed = true;
+        }
+        touch_grid1.add(key, rule_value(line, p, metric, " "));
+    }
+}
+
+void count_fetch_metrics(std::string_view line, const LineRules& rules, TouchTable& touch_grid1,
+                         std::string& key) {
+    if (!passes_indicator(line, rules.indicator)) return;
+    std::string_view ref;
+    bool referenced = false;
+    for (const std::string& metric : rules.metrics) {
+        const int p = rule_position(metric, line);
+        if (p == 0) continue;
+        if (!referenced) {
+            ref = cursor_reference(line);
+            referenced = true;
+        }
+        key.assign(ref);
+        key.append(rules.indicator);
+        key.push_back('(');
+        key.append(metric);
+        key.push_back(')');
+        touch_grid1.add(key, rule_value(line, p, metric, ","));
+    }
+}
+
+void count_blocks(std::string_view line, const LineRules& rules, TouchTable& touch_grid2,
+                  std::string& key) {
+    if (!passes_indicator(line, rules.indicator) || !passes_identifier(line, rules.identifier))
+        return;
+    std::string_view ref, name;
+    bool named = false;
+    for (const std::string& metric : rules.metrics) {
+        const int p = rule_position(metric, line);
+        if (p == 0) continue;
+        if (!named) {
+            ref = cursor_reference(line);
+            name = event_name(line, rules.identifier, rules.container);
+            named = true;
+        }
+        // From the metric through the blank that ends its value; empty when
+        // no blank follows.
+        const std::string_view from_metric = Copy(line, p, Length(line));
+        const std::string_view object = Copy(from_metric, 1, Pos(" ", from_metric));
+        key.assign(ref);
+        key.append(name);
+        key.push_back('(');
+        key.append(object);
+        key.push_back(')');
+        touch_grid2.add(key, rule_value(line, p, metric, " "));
+    }
+}
+
+} // namespace kavro
