@@ -1,0 +1,116 @@
+#include "core/convert.h"
+#include "core/text.h"
+#include "osw_ps/ps.h"
+
+#include <memory>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+namespace kavro {
+
+double NumberKey(std::string_view text) {
+    if (text.empty()) return 0;
+    double v = 0;
+    return TryStrToFloat(Trim(text), v) ? v : 0;
+}
+
+std::string_view TextKey(std::string_view text) {
+    if (text.empty()) return "0.00";
+    return Trim(text);
+}
+
+namespace {
+
+// The one scratch list every pass of a sort swaps rows through; it exists
+// from the start of a sort to its end.
+std::unique_ptr<std::vector<std::string>> scratch;
+
+class ScratchList {
+public:
+    ScratchList() { scratch = std::make_unique<std::vector<std::string>>(); }
+    ~ScratchList() { scratch.reset(); }
+    ScratchList(const ScratchList&) = delete;
+    ScratchList& operator=(const ScratchList&) = delete;
+};
+
+void swap_rows(StringTable& table, int i, int j) {
+    table.RowSnapshot(j, *scratch);
+    CopyRow(table, i, table, j);
+    table.AssignRow(i, *scratch);
+}
+
+struct ByText {
+    using Key = std::string_view;
+    static Key key(std::string_view cell) { return TextKey(cell); }
+    // Byte for byte on the 8-bit texts: "B" before "a", a text before every
+    // longer text it begins.
+    static bool before(Key a, Key b) { return a.compare(b) < 0; }
+};
+
+struct ByNumberAsc {
+    using Key = double;
+    static Key key(std::string_view cell) { return NumberKey(cell); }
+    static bool before(Key a, Key b) { return a < b; }
+};
+
+struct ByNumberDesc {
+    using Key = double;
+    static Key key(std::string_view cell) { return NumberKey(cell); }
+    static bool before(Key a, Key b) { return a > b; }
+};
+
+// Keys are read from the cells at every comparison through the live column
+// view, so a row moved by a swap is seen at once. The pivot's key is a copy:
+// for texts it must not point into a cell that a swap rewrites.
+template <class Order> void pass(StringTable& table, const ColumnView& column, int L, int R) {
+    using StoredKey = std::conditional_t<std::is_same_v<typename Order::Key, std::string_view>,
+                                         std::string, typename Order::Key>;
+    // The two halves of a pass are disjoint ranges, so sorting them in either
+    // order gives the same rows. Recursing into the smaller one and looping
+    // on the larger keeps the stack shallow even when a pivot splits badly.
+    while (L < R) {
+        int I = L;
+        int J = R;
+        const StoredKey P(Order::key(column[(L + R) / 2]));
+        const typename Order::Key pivot(P);
+        do {
+            while (Order::before(Order::key(column[I]), pivot)) ++I;
+            while (Order::before(pivot, Order::key(column[J]))) --J;
+            if (I <= J) {
+                swap_rows(table, I, J);
+                ++I;
+                --J;
+            }
+        } while (I <= J);
+        if (J - L < R - I) {
+            if (L < J) pass<Order>(table, column, L, J);
+            L = I;
+        } else {
+            if (I < R) pass<Order>(table, column, I, R);
+            R = J;
+        }
+    }
+}
+
+template <class Order> void sort_rows(StringTable& table, ColumnView column, int L, int R) {
+    if (L >= R) return;
+    ScratchList list;
+    pass<Order>(table, column, L, R);
+}
+
+} // namespace
+
+void SortRowsByText(StringTable& table, ColumnView column, int L, int R) {
+    sort_rows<ByText>(table, column, L, R);
+}
+
+void SortRowsByNumberAsc(StringTable& table, ColumnView column, int L, int R) {
+    sort_rows<ByNumberAsc>(table, column, L, R);
+}
+
+void SortRowsByNumberDesc(StringTable& table, ColumnView column, int L, int R) {
+    sort_rows<ByNumberDesc>(table, column, L, R);
+}
+
+} // namespace kavro
