@@ -45,13 +45,17 @@ Series::Series(Chart& chart, SeriesKind kind, PointOrder order, int index)
 }
 
 void Series::touch() { ++chart_->revision_; }
+void Series::touch_data() {
+    ++data_revision_;
+    ++chart_->revision_;
+}
 
 void Series::set_title(std::string_view title) {
     if (title == title_) return;
     std::string old = std::move(title_);
     title_.assign(title);
     chart_->retitle(*this, old);
-    touch();
+    touch_data();
 }
 
 void Series::set_active(bool active) {
@@ -83,7 +87,7 @@ void Series::set_marks_style_value() {
 void Series::clear() {
     points_.clear();
     bars_.clear();
-    touch();
+    touch_data();
 }
 
 void Series::add_value(double y, std::string_view label, Colour colour) {
@@ -101,7 +105,7 @@ void Series::add_point(double x, double y, std::string_view label, Colour colour
                                    [](double v, const Point& q) { return v < q.x; });
         points_.insert(at, p);
     }
-    touch();
+    touch_data();
 }
 
 void Series::add_gantt_bar(double start, double end, double position, std::string_view label,
@@ -114,7 +118,7 @@ void Series::add_gantt_bar(double start, double end, double position, std::strin
                                    [](double v, const GanttBar& q) { return v < q.start; });
         bars_.insert(at, std::move(b));
     }
-    touch();
+    touch_data();
 }
 
 std::string_view Series::label(int index) const {

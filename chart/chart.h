@@ -90,16 +90,21 @@ public:
     const std::vector<GanttBar>& bars() const { return bars_; }
     // Index of this series in its chart.
     int index() const { return index_; }
+    // Bumped when the points, bars or title change (not the flags), so a
+    // view can tell a change of visibility from one that needs a redraw.
+    std::uint64_t data_revision() const { return data_revision_; }
 
 private:
     friend class Chart;
     Series(Chart& chart, SeriesKind kind, PointOrder order, int index);
     void touch();
+    void touch_data();
 
     Chart* chart_;
     SeriesKind kind_;
     PointOrder order_;
     int index_;
+    std::uint64_t data_revision_ = 0;
     std::string title_;
     bool active_ = true;
     Colour colour_ = kAutoColour;

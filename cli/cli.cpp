@@ -54,12 +54,6 @@ public:
     void open(const std::string&) override {}
 };
 
-struct Step {
-    std::string kind; // set, pick, click, track, tab
-    std::string name;
-    std::string value;
-};
-
 bool split_assignment(const std::string& arg, std::string& name, std::string& value) {
     const auto eq = arg.find('=');
     if (eq == std::string::npos || eq == 0) return false;
@@ -84,13 +78,8 @@ constexpr Shorthand kShorthands[] = {
 
 } // namespace
 
-int run_cli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    std::optional<std::string> directory;
-    std::optional<std::string> export_names;
-    std::string out_dir = ".";
-    std::vector<Step> steps;
-    bool shorthand = false;
-
+int parse_cli(const std::vector<std::string>& args, CliOptions& o, std::ostream& out,
+              std::ostream& err, bool window) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         const auto value = [&]() -> std::optional<std::string> {
@@ -99,65 +88,101 @@ int run_cli(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         };
         if (a == "-h" || a == "--help") {
             out << kUsage;
+            if (window) out << "  --screenshot FILE   after the steps, save the window as PNG and quit\n";
             return 0;
         }
         if (a == "-C" || a == "--export" || a == "--out" || a == "--set" || a == "--pick" ||
-            a == "--click" || a == "--track" || a == "--tab") {
+            a == "--click" || a == "--track" || a == "--tab" || (window && a == "--screenshot")) {
             auto v = value();
             if (!v) {
-                err << "kavro-cli: " << a << " needs a value\n" << kUsage;
+                err << "kavro: " << a << " needs a value\n" << kUsage;
                 return 2;
             }
             if (a == "-C") {
-                directory = *v;
+                o.directory = *v;
             } else if (a == "--export") {
-                export_names = *v;
+                o.export_names = *v;
             } else if (a == "--out") {
-                out_dir = *v;
+                o.out_dir = *v;
+            } else if (a == "--screenshot") {
+                o.screenshot = *v;
             } else if (a == "--click") {
-                steps.push_back({"click", *v, ""});
+                o.steps.push_back({"click", *v, ""});
             } else {
-                Step s{a.substr(2), "", ""};
+                CliStep s{a.substr(2), "", ""};
                 if (!split_assignment(*v, s.name, s.value)) {
-                    err << "kavro-cli: " << a << " expects NAME=VALUE, not '" << *v << "'\n";
+                    err << "kavro: " << a << " expects NAME=VALUE, not '" << *v << "'\n";
                     return 2;
                 }
-                steps.push_back(std::move(s));
+                o.steps.push_back(std::move(s));
             }
             continue;
         }
         bool matched = false;
-        if (!shorthand && steps.empty()) {
+        if (!o.shorthand && o.steps.empty()) {
             for (const Shorthand& sh : kShorthands) {
                 if (a != sh.name) continue;
                 auto file = value();
                 if (!file) {
-                    err << "kavro-cli: " << a << " needs a file name\n";
+                    err << "kavro: " << a << " needs a file name\n";
                     return 2;
                 }
-                steps.push_back({"set", sh.field, *file});
-                steps.push_back({"click", sh.load, ""});
-                steps.push_back({"click", sh.analyse, ""});
-                shorthand = true;
+                o.steps.push_back({"set", sh.field, *file});
+                o.steps.push_back({"click", sh.load, ""});
+                o.steps.push_back({"click", sh.analyse, ""});
+                o.shorthand = true;
                 matched = true;
                 break;
             }
         }
         if (!matched) {
-            err << "kavro-cli: unexpected argument '" << a << "'\n" << kUsage;
+            err << "kavro: unexpected argument '" << a << "'\n" << kUsage;
             return 2;
         }
     }
-    if (!export_names && shorthand) export_names = "all";
+    if (!o.export_names && o.shorthand && !window) o.export_names = "all";
+    return -1;
+}
 
-    if (directory) {
-        std::error_code ec;
-        std::filesystem::current_path(*directory, ec);
-        if (ec) {
-            err << "kavro-cli: cannot change to " << *directory << ": " << ec.message() << '\n';
-            return 2;
-        }
+bool enter_directory(const CliOptions& o, std::ostream& err) {
+    if (!o.directory) return true;
+    std::error_code ec;
+    std::filesystem::current_path(*o.directory, ec);
+    if (ec) {
+        err << "kavro: cannot change to " << *o.directory << ": " << ec.message() << '\n';
+        return false;
     }
+    return true;
+}
+
+bool run_steps(TForm1& form, const std::vector<CliStep>& steps) {
+    for (const CliStep& s : steps) {
+        bool ok = true;
+        if (s.kind == "set") {
+            ok = form.user_set(s.name, s.value);
+        } else if (s.kind == "click") {
+            ok = form.user_click(s.name);
+        } else {
+            int number = 0;
+            if (!TryStrToInt(s.value, number)) {
+                ok = form.run([&] { StrToInt(s.value); });
+            } else if (s.kind == "pick") {
+                ok = form.user_pick(s.name, number);
+            } else if (s.kind == "track") {
+                ok = form.user_track(s.name, number);
+            } else {
+                ok = form.user_tab(s.name, number);
+            }
+        }
+        if (!ok) return false;
+    }
+    return true;
+}
+
+int run_cli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    CliOptions options;
+    if (int code = parse_cli(args, options, out, err); code >= 0) return code;
+    if (!enter_directory(options, err)) return 2;
 
     StreamMessageBox messages(err);
     NoFileDialog dialog;
@@ -168,41 +193,16 @@ int run_cli(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     form.shell = &shell;
     form.FormShow();
 
-    bool failed = false;
-    for (const Step& s : steps) {
-        bool ok = true;
-        if (s.kind == "set") {
-            ok = form.user_set(s.name, s.value);
-        } else if (s.kind == "click") {
-            ok = form.user_click(s.name);
-        } else {
-            int number = 0;
-            if (!TryStrToInt(s.value, number)) {
-                messages.show(quoted_message("'", s.value, "' is not a valid integer value"));
-                ok = false;
-            } else if (s.kind == "pick") {
-                ok = form.user_pick(s.name, number);
-            } else if (s.kind == "track") {
-                ok = form.user_track(s.name, number);
-            } else {
-                ok = form.user_tab(s.name, number);
-            }
-        }
-        if (!ok) {
-            failed = true;
-            break;
-        }
-    }
-
-    if (export_names) {
+    const bool ok = run_steps(form, options.steps);
+    if (options.export_names) {
         try {
-            export_form(form, *export_names, out_dir);
+            export_form(form, *options.export_names, options.out_dir);
         } catch (const std::exception& e) {
             err << e.what() << '\n';
             return 1;
         }
     }
-    return failed ? 1 : 0;
+    return ok ? 0 : 1;
 }
 
 } // namespace kavro

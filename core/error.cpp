@@ -1,23 +1,18 @@
 #include "core/error.h"
 
+#include <algorithm>
+
 namespace kavro {
 
 std::string quoted_message(std::string_view before, std::string_view quoted,
                            std::string_view after) {
     constexpr std::size_t limit = 200;
-    std::string text;
     const std::size_t full = before.size() + quoted.size() + after.size();
-    text.reserve(full < limit ? full : limit + 3);
-    text.append(before);
-    if (text.size() + quoted.size() > limit) {
-        text.append(quoted.substr(0, limit - text.size()));
-    } else {
-        text.append(quoted);
-    }
-    if (text.size() + after.size() > limit) {
-        text.append(after.substr(0, limit > text.size() ? limit - text.size() : 0));
-    } else {
-        text.append(after);
+    std::string text;
+    text.reserve(std::min(full, limit) + 3);
+    for (std::string_view part : {before, quoted, after}) {
+        const std::size_t room = limit - std::min(limit, text.size());
+        text.append(part.data(), std::min(room, part.size()));
     }
     if (full > limit) text.append("...");
     return text;

@@ -1,0 +1,212 @@
+#include "app/ui/binder.h"
+
+#include <QSignalBlocker>
+
+#include <stdexcept>
+
+namespace kavro::ui {
+
+namespace {
+template <class T> T& must(T* p, const std::string& name) {
+    if (!p) throw std::logic_error("the window binds an unknown control: " + name);
+    return *p;
+}
+} // namespace
+
+Binder::Binder(TForm1& form, QObject* parent) : QObject(parent), form_(form) {}
+
+void Binder::act(const std::function<bool()>& action) {
+    if (syncing_) return;
+    action();
+    sync();
+}
+
+void Binder::sync() {
+    syncing_ = true;
+    for (auto& f : syncs_) f();
+    syncing_ = false;
+}
+
+QLabel* Binder::label(const QString& text) { return new QLabel(text); }
+
+QLabel* Binder::heading(const QString& text) {
+    auto* l = new QLabel(text);
+    QFont f = l->font();
+    f.setBold(true);
+    f.setPixelSize(f.pixelSize() > 0 ? f.pixelSize() + 4 : 16);
+    l->setFont(f);
+    l->setStyleSheet("color: blue;");
+    return l;
+}
+
+QLineEdit* Binder::edit(const std::string& name) {
+    Edit& model = must(TForm1::find(form_.edits, name), name);
+    auto* w = new QLineEdit(to_qstring(model.text));
+    w->setObjectName(QString::fromStdString(name));
+    connect(w, &QLineEdit::textEdited, this, [this, w, &model] {
+        if (!syncing_) model.text = w->text().toStdString();
+    });
+    syncs_.push_back([w, &model] {
+        const QString text = to_qstring(model.text);
+        if (w->text() != text) {
+            QSignalBlocker block(w);
+            w->setText(text);
+        }
+    });
+    return w;
+}
+
+QPushButton* Binder::button(const std::string& name, const QString& caption) {
+    auto* w = new QPushButton(caption);
+    w->setObjectName(QString::fromStdString(name));
+    connect(w, &QPushButton::clicked, this, [this, name] { act([&] { return form_.user_click(name); }); });
+    return w;
+}
+
+QComboBox* Binder::selector(const std::string& name) {
+    Selector& model = must(TForm1::find(form_.selectors, name), name);
+    auto* w = new QComboBox();
+    w->setObjectName(QString::fromStdString(name));
+    w->setEditable(model.editable());
+    w->setInsertPolicy(QComboBox::NoInsert);
+    w->setMaxVisibleItems(25);
+    connect(w, &QComboBox::activated, this, [this, name](int index) {
+        act([&] { return form_.user_pick(name, index); });
+    });
+    if (model.editable()) {
+        connect(w->lineEdit(), &QLineEdit::textEdited, this, [this, name](const QString& text) {
+            act([&] { return form_.user_set(name, text.toStdString()); });
+        });
+    }
+    auto seen = std::make_shared<std::uint64_t>(~std::uint64_t(0));
+    syncs_.push_back([w, &model, seen] {
+        QSignalBlocker block(w);
+        if (*seen != model.revision()) {
+            *seen = model.revision();
+            QStringList items;
+            items.reserve(static_cast<qsizetype>(model.items().size()));
+            for (const auto& item : model.items()) items << to_qstring(item);
+            w->clear();
+            w->addItems(items);
+        }
+        w->setCurrentIndex(model.item_index());
+        if (model.editable()) {
+            const QString text = to_qstring(model.text());
+            if (w->currentText() != text) w->setEditText(text);
+        }
+    });
+    return w;
+}
+
+QCheckBox* Binder::check(const std::string& name, const QString& caption) {
+    CheckBox& model = must(TForm1::find(form_.checks, name), name);
+    auto* w = new QCheckBox(caption);
+    w->setObjectName(QString::fromStdString(name));
+    w->setChecked(model.checked());
+    connect(w, &QCheckBox::clicked, this, [this, name] { act([&] { return form_.user_click(name); }); });
+    syncs_.push_back([w, &model] {
+        QSignalBlocker block(w);
+        w->setChecked(model.checked());
+    });
+    return w;
+}
+
+QSlider* Binder::track(const std::string& name, Qt::Orientation orientation) {
+    TrackBar& model = must(TForm1::find(form_.tracks, name), name);
+    auto* w = new QSlider(orientation);
+    w->setObjectName(QString::fromStdString(name));
+    w->setRange(model.min(), model.max());
+    w->setValue(model.position());
+    w->setTickPosition(QSlider::NoTicks);
+    connect(w, &QSlider::valueChanged, this, [this, name](int value) {
+        act([&] { return form_.user_track(name, value); });
+    });
+    syncs_.push_back([w, &model] {
+        QSignalBlocker block(w);
+        w->setValue(model.position());
+    });
+    return w;
+}
+
+QRadioButton* Binder::radio(const std::string& name, const QString& caption) {
+    RadioButton& model = must(TForm1::find(form_.radios, name), name);
+    auto* w = new QRadioButton(caption);
+    w->setObjectName(QString::fromStdString(name));
+    // The form keeps the group exclusive; Qt's own exclusivity would
+    // uncheck buttons behind the form's back.
+    w->setAutoExclusive(false);
+    w->setChecked(model.checked());
+    connect(w, &QRadioButton::clicked, this, [this, name] { act([&] { return form_.user_click(name); }); });
+    syncs_.push_back([w, &model] {
+        QSignalBlocker block(w);
+        w->setChecked(model.checked());
+    });
+    return w;
+}
+
+QListWidget* Binder::list(const std::string& name) {
+    ListBox& model = must(TForm1::find(form_.lists, name), name);
+    auto* w = new QListWidget();
+    w->setObjectName(QString::fromStdString(name));
+    w->setSelectionMode(QAbstractItemView::SingleSelection);
+    w->setUniformItemSizes(true);
+    connect(w, &QListWidget::currentRowChanged, this, [this, &model](int row) {
+        if (!syncing_) model.select(row);
+    });
+    auto seen = std::make_shared<std::uint64_t>(~std::uint64_t(0));
+    syncs_.push_back([w, &model, seen] {
+        if (*seen == model.revision()) return;
+        *seen = model.revision();
+        QSignalBlocker block(w);
+        QStringList items;
+        items.reserve(static_cast<qsizetype>(model.items().size()));
+        for (const auto& item : model.items()) items << to_qstring(item);
+        w->clear();
+        w->addItems(items);
+        w->setCurrentRow(model.item_index());
+    });
+    return w;
+}
+
+GridView* Binder::grid(const std::string& name, const std::vector<int>& widths) {
+    StringTable& model = must(TForm1::find(form_.tables, name), name);
+    auto* w = new GridView(model, widths);
+    w->setObjectName(QString::fromStdString(name));
+    syncs_.push_back([w] { w->refresh(); });
+    return w;
+}
+
+ChartView* Binder::chart(const std::string& name, ChartStyle style) {
+    Chart& model = must(TForm1::find(form_.charts, name), name);
+    auto* w = new ChartView(model, std::move(style));
+    w->setObjectName(QString::fromStdString(name));
+    syncs_.push_back([w] { w->sync(); });
+    return w;
+}
+
+void Binder::box(const std::string& name, QWidget* widget) {
+    Box& model = must(TForm1::find(form_.boxes, name), name);
+    widget->setObjectName(QString::fromStdString(name));
+    widget->setVisible(model.visible);
+    syncs_.push_back([widget, &model] {
+        if (widget->isHidden() == model.visible) widget->setVisible(model.visible);
+    });
+}
+
+QTabWidget* Binder::page(const std::string& name) {
+    PageControl& model = must(TForm1::find(form_.pages, name), name);
+    auto* w = new QTabWidget();
+    w->setObjectName(QString::fromStdString(name));
+    connect(w, &QTabWidget::currentChanged, this, [this, &model](int index) {
+        if (!syncing_ && index >= 0) model.active_tab = index;
+    });
+    syncs_.push_back([w, &model] {
+        if (w->currentIndex() != model.active_tab && model.active_tab < w->count()) {
+            QSignalBlocker block(w);
+            w->setCurrentIndex(model.active_tab);
+        }
+    });
+    return w;
+}
+
+} // namespace kavro::ui

@@ -1,0 +1,519 @@
+#include "app/ui/chart_view.h"
+
+#include "app/ui/table_model.h"
+
+#include <QAreaSeries>
+#include <QBarCategoryAxis>
+#include <QBarSet>
+#include <QCategoryAxis>
+#include <QDateTime>
+#include <QDateTimeAxis>
+#include <QGraphicsLayout>
+#include <QGraphicsSimpleTextItem>
+#include <QHorizontalBarSeries>
+#include <QBarSeries>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPieSeries>
+#include <QPieSlice>
+#include <QValueAxis>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <unordered_map>
+
+namespace kavro::ui {
+
+QColor to_qcolor(Colour c, std::size_t ordinal) {
+    if ((c >> 24) == 0) c = Chart::palette(ordinal);
+    return QColor::fromRgb(c & 0xFFFFFFu);
+}
+
+namespace {
+
+constexpr int kDecimateAbove = 4000;
+constexpr int kBuckets = 2000;
+
+// A time of day (fraction of a day) as milliseconds on a fixed local day, the
+// scale a date-time axis reads.
+qint64 day_fraction_ms(double fraction) {
+    static const qint64 base = QDateTime(QDate(2000, 1, 1), QTime(0, 0)).toMSecsSinceEpoch();
+    return base + static_cast<qint64>(std::llround(fraction * 86400000.0));
+}
+
+// Category axes reject repeated texts; a repeated label gets zero-width
+// spaces appended, which a reader does not see.
+QStringList unique_labels(const QStringList& labels) {
+    QStringList out;
+    std::unordered_map<QString, int> seen;
+    for (const QString& l : labels) {
+        int& n = seen[l];
+        out << (n == 0 ? l : l + QString(n, QChar(0x200B)));
+        ++n;
+    }
+    return out;
+}
+
+QList<QPointF> line_points(const Series& s) {
+    const auto& pts = s.points();
+    QList<QPointF> out;
+    if (static_cast<int>(pts.size()) <= kDecimateAbove) {
+        out.reserve(static_cast<qsizetype>(pts.size()));
+        for (const Point& p : pts) out.append(QPointF(p.x, p.y));
+        return out;
+    }
+    // Min and max of each x bucket, in x order, so peaks survive.
+    const double lo = pts.front().x, hi = pts.back().x;
+    const double width = hi > lo ? (hi - lo) / kBuckets : 1;
+    out.reserve(kBuckets * 2 + 2);
+    std::size_t i = 0;
+    while (i < pts.size()) {
+        const auto bucket = static_cast<long long>((pts[i].x - lo) / width);
+        std::size_t j = i, min_at = i, max_at = i;
+        while (j < pts.size() && static_cast<long long>((pts[j].x - lo) / width) == bucket) {
+            if (pts[j].y < pts[min_at].y) min_at = j;
+            if (pts[j].y > pts[max_at].y) max_at = j;
+            ++j;
+        }
+        const std::size_t a = std::min(min_at, max_at), b = std::max(min_at, max_at);
+        out.append(QPointF(pts[a].x, pts[a].y));
+        if (b != a) out.append(QPointF(pts[b].x, pts[b].y));
+        i = j;
+    }
+    return out;
+}
+
+} // namespace
+
+// Gantt bars drawn straight onto the chart's scene against its axes.
+class GanttItem : public QGraphicsItem {
+public:
+    GanttItem(QChart* chart, QAbstractSeries* anchor) : QGraphicsItem(chart), chart_(chart), anchor_(anchor) {
+        setZValue(10);
+    }
+    void set_bars(std::vector<GanttBar> bars) {
+        prepareGeometryChange();
+        bars_ = std::move(bars);
+        update();
+    }
+    QRectF boundingRect() const override { return chart_->plotArea(); }
+    void paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*) override {
+        painter->save();
+        painter->setClipRect(chart_->plotArea());
+        QFontMetrics fm(painter->font());
+        for (std::size_t i = 0; i < bars_.size(); ++i) {
+            const GanttBar& b = bars_[i];
+            const QPointF a = chart_->mapToPosition(
+                QPointF(static_cast<qreal>(day_fraction_ms(b.start)), b.position - 0.35), anchor_);
+            const QPointF z = chart_->mapToPosition(
+                QPointF(static_cast<qreal>(day_fraction_ms(b.end)), b.position + 0.35), anchor_);
+            QRectF r = QRectF(a, z).normalized();
+            if (r.width() < 3) r.setWidth(3); // a process seen once still shows
+            const QColor colour = to_qcolor(b.colour, i);
+            painter->fillRect(r, colour);
+            painter->setPen(colour.darker(150));
+            painter->drawRect(r);
+            painter->setPen(Qt::black);
+            const QString label = to_qstring(b.label);
+            if (r.height() >= fm.height() * 0.8)
+                painter->drawText(QPointF(r.right() + 3, r.center().y() + fm.ascent() / 2.0 - 1), label);
+        }
+        painter->restore();
+    }
+
+private:
+    QChart* chart_;
+    QAbstractSeries* anchor_;
+    std::vector<GanttBar> bars_;
+};
+
+ChartView::ChartView(const Chart& model, ChartStyle style, QWidget* parent)
+    : QChartView(parent), model_(&model), style_(std::move(style)) {
+    setRenderHint(QPainter::Antialiasing, false);
+    chart()->setMargins(style_.margins);
+    chart()->setBackgroundRoundness(0);
+    chart()->layout()->setContentsMargins(0, 0, 0, 0);
+    if (style_.mouse_zoom) setRubberBand(QChartView::RectangleRubberBand);
+    for (const QString& note : style_.notes) {
+        auto* item = new QGraphicsSimpleTextItem(note, chart());
+        item->setBrush(style_.notes_colour);
+        item->setZValue(20);
+        note_items_.push_back(item);
+    }
+    sync();
+}
+
+bool ChartView::same_shape() const {
+    if (static_cast<int>(cached_.size()) != model_->series_count()) return false;
+    for (int i = 0; i < model_->series_count(); ++i) {
+        const Series& s = model_->series(i);
+        if (cached_[static_cast<std::size_t>(i)].data_revision != s.data_revision() ||
+            cached_[static_cast<std::size_t>(i)].kind != s.kind())
+            return false;
+    }
+    return true;
+}
+
+void ChartView::sync() {
+    if (model_->revision() == revision_) return;
+    revision_ = model_->revision();
+    if (same_shape() && !drawn_.empty()) {
+        update_flags();
+    } else {
+        rebuild();
+    }
+    apply_view3d();
+}
+
+void ChartView::update_flags() {
+    QString title;
+    for (std::size_t i = 0; i < model_->title().size(); ++i)
+        title += (i ? "\n" : "") + to_qstring(model_->title()[i]);
+    chart()->setTitle(title);
+    bool bars_changed = false;
+    for (int i = 0; i < model_->series_count(); ++i) {
+        const Series& s = model_->series(i);
+        QAbstractSeries* d = drawn_[static_cast<std::size_t>(i)];
+        if (auto* line = qobject_cast<QLineSeries*>(d)) {
+            line->setVisible(s.active());
+            line->setColor(to_qcolor(s.colour(), static_cast<std::size_t>(i)));
+            line->setPointLabelsVisible(s.marks_visible());
+        } else if (d && !qobject_cast<QPieSeries*>(d)) {
+            bars_changed = true;
+        }
+    }
+    if (bars_changed) rebuild();
+}
+
+void ChartView::rebuild() {
+    QChart* c = chart();
+    if (gantt_) {
+        delete gantt_;
+        gantt_ = nullptr;
+    }
+    c->removeAllSeries();
+    for (QAbstractAxis* axis : c->axes()) {
+        c->removeAxis(axis);
+        delete axis;
+    }
+    drawn_.assign(static_cast<std::size_t>(model_->series_count()), nullptr);
+    cached_.clear();
+    categories_.clear();
+
+    QString title;
+    for (std::size_t i = 0; i < model_->title().size(); ++i)
+        title += (i ? "\n" : "") + to_qstring(model_->title()[i]);
+    c->setTitle(title);
+    c->legend()->setVisible(style_.legend);
+    c->legend()->setAlignment(style_.legend_alignment);
+    if (style_.legend_font) c->legend()->setFont(*style_.legend_font);
+
+    bool any_bar = false, any_hbar = false, any_pie = false, any_gantt = false,
+         any_right = false;
+    for (int i = 0; i < model_->series_count(); ++i) {
+        const Series& s = model_->series(i);
+        cached_.push_back({s.data_revision(), s.kind()});
+        switch (s.kind()) {
+        case SeriesKind::Line: any_right |= s.right_axis(); break;
+        case SeriesKind::Bar: any_bar = true; break;
+        case SeriesKind::HorizBar: any_hbar = true; break;
+        case SeriesKind::Pie: any_pie = true; break;
+        case SeriesKind::Gantt: any_gantt = true; break;
+        }
+    }
+
+    // Labels of the longest series name the bottom categories.
+    const Series* longest = nullptr;
+    for (int i = 0; i < model_->series_count(); ++i) {
+        const Series& s = model_->series(i);
+        if (s.kind() == SeriesKind::Pie || s.kind() == SeriesKind::Gantt) continue;
+        if (!longest || s.point_count() > longest->point_count()) longest = &s;
+    }
+    QStringList labels;
+    if (longest)
+        for (int p = 0; p < longest->point_count(); ++p) labels << to_qstring(longest->label(p));
+
+    if (any_pie) {
+        for (int i = 0; i < model_->series_count(); ++i) {
+            const Series& s = model_->series(i);
+            if (s.kind() != SeriesKind::Pie) continue;
+            auto* pie = new QPieSeries();
+            for (int p = 0; p < s.point_count(); ++p) {
+                auto* slice = pie->append(to_qstring(s.label(p)), std::max(0.0, s.value(p)));
+                slice->setColor(to_qcolor(s.point_colour(p), static_cast<std::size_t>(p)));
+                slice->setLabelVisible(s.marks_visible());
+                slice->setPen(QPen(Qt::white, 0.5));
+            }
+            pie->setVisible(s.active());
+            c->addSeries(pie);
+            drawn_[static_cast<std::size_t>(i)] = pie;
+        }
+        return;
+    }
+
+    if (any_bar || any_hbar) {
+        QAbstractBarSeries* bars = any_hbar ? static_cast<QAbstractBarSeries*>(new QHorizontalBarSeries())
+                                            : static_cast<QAbstractBarSeries*>(new QBarSeries());
+        bool marks = false;
+        for (int i = 0; i < model_->series_count(); ++i) {
+            const Series& s = model_->series(i);
+            if (s.kind() != SeriesKind::Bar && s.kind() != SeriesKind::HorizBar) continue;
+            auto* set = new QBarSet(to_qstring(s.title()));
+            Colour colour = s.colour();
+            if (s.point_count() > 0 && (s.point_colour(0) >> 24) != 0) colour = s.point_colour(0);
+            set->setColor(to_qcolor(colour, static_cast<std::size_t>(i)));
+            set->setBorderColor(to_qcolor(colour, static_cast<std::size_t>(i)).darker(130));
+            for (int p = 0; p < s.point_count(); ++p) set->append(s.active() ? s.value(p) : 0.0);
+            marks |= s.marks_visible();
+            bars->append(set);
+            drawn_[static_cast<std::size_t>(i)] = bars;
+        }
+        bars->setLabelsVisible(marks);
+        if (any_hbar) bars->setBarWidth(0.3); // bars offset by 70 percent of their room
+        c->addSeries(bars);
+        categories_ = unique_labels(labels);
+        if (categories_.isEmpty()) categories_ << QString();
+        auto* cat = new QBarCategoryAxis();
+        cat->append(categories_);
+        if (style_.category_font) cat->setLabelsFont(*style_.category_font);
+        cat->setLabelsColor(style_.category_colour);
+        auto* values = new QValueAxis();
+        values->setLabelFormat(style_.value_format);
+        if (!style_.value_axis_title.isEmpty()) values->setTitleText(style_.value_axis_title);
+        if (any_hbar) {
+            cat->setReverse(style_.inverted_category_axis);
+            c->addAxis(cat, Qt::AlignLeft);
+            c->addAxis(values, Qt::AlignBottom);
+        } else {
+            cat->setLabelsAngle(categories_.size() > 12 ? -90 : 0);
+            c->addAxis(cat, Qt::AlignBottom);
+            c->addAxis(values, Qt::AlignLeft);
+        }
+        bars->attachAxis(cat);
+        bars->attachAxis(values);
+        double lo = 0, hi = 0;
+        for (QBarSet* set : bars->barSets())
+            for (int k = 0; k < set->count(); ++k) {
+                lo = std::min(lo, set->at(k));
+                hi = std::max(hi, set->at(k));
+            }
+        values->setRange(lo, hi > lo ? hi * 1.05 : lo + 1);
+        first_bar_ = std::clamp(first_bar_, 0, std::max<int>(0, static_cast<int>(categories_.size()) - 1));
+        apply_bar_page();
+        c->legend()->setVisible(style_.legend);
+        return;
+    }
+
+    if (any_gantt) {
+        // The axes need a series; an invisible one spans the bars.
+        double lo = std::numeric_limits<double>::max(), hi = std::numeric_limits<double>::lowest();
+        double top = 0;
+        std::vector<GanttBar> all;
+        for (int i = 0; i < model_->series_count(); ++i) {
+            const Series& s = model_->series(i);
+            for (const GanttBar& b : s.bars()) {
+                lo = std::min(lo, b.start);
+                hi = std::max(hi, b.end);
+                top = std::max(top, b.position);
+                all.push_back(b);
+            }
+        }
+        if (all.empty()) {
+            lo = 0;
+            hi = 1.0 / 24;
+        }
+        if (hi <= lo) hi = lo + 1.0 / 1440;
+        auto* anchor = new QLineSeries();
+        anchor->append(static_cast<qreal>(day_fraction_ms(lo)), -0.5);
+        anchor->append(static_cast<qreal>(day_fraction_ms(hi)), top + 0.5);
+        anchor->setPen(QPen(Qt::transparent));
+        c->addSeries(anchor);
+        auto* time = new QDateTimeAxis();
+        time->setFormat("hh:mm:ss");
+        time->setRange(QDateTime::fromMSecsSinceEpoch(day_fraction_ms(lo)),
+                       QDateTime::fromMSecsSinceEpoch(day_fraction_ms(hi)));
+        auto* rows = new QValueAxis();
+        rows->setRange(-0.5, top + 0.5);
+        rows->setLabelsVisible(false);
+        rows->setGridLineVisible(false);
+        c->addAxis(time, Qt::AlignBottom);
+        c->addAxis(rows, Qt::AlignLeft);
+        anchor->attachAxis(time);
+        anchor->attachAxis(rows);
+        c->legend()->setVisible(false);
+        gantt_ = new GanttItem(c, anchor);
+        gantt_->set_bars(std::move(all));
+        connect(c, &QChart::plotAreaChanged, this, [this] {
+            if (gantt_) gantt_->update();
+        });
+        return;
+    }
+
+    // Line charts (also an empty chart, which still shows its axes).
+    QAbstractAxis* bottom = nullptr;
+    if (style_.labels_on_bottom_axis) {
+        auto* cat = new QCategoryAxis();
+        cat->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+        const QStringList unique = unique_labels(labels);
+        const qsizetype n = unique.size();
+        const qsizetype step = std::max<qsizetype>(1, n / 20);
+        for (qsizetype k = 0; k < n; k += step) cat->append(unique[k], static_cast<qreal>(k));
+        cat->setRange(0, std::max<qreal>(1, static_cast<qreal>(n - 1)));
+        cat->setLabelsAngle(-45);
+        bottom = cat;
+    } else {
+        auto* axis = new QValueAxis();
+        axis->setLabelFormat("%.0f");
+        bottom = axis;
+    }
+    auto* left = new QValueAxis();
+    left->setLabelFormat(style_.value_format);
+    c->addAxis(bottom, Qt::AlignBottom);
+    c->addAxis(left, Qt::AlignLeft);
+    QValueAxis* right = nullptr;
+    if (any_right) {
+        right = new QValueAxis();
+        right->setLabelFormat(style_.value_format);
+        c->addAxis(right, Qt::AlignRight);
+    }
+    double xlo = std::numeric_limits<double>::max(), xhi = std::numeric_limits<double>::lowest();
+    double llo = 0, lhi = 0, rlo = 0, rhi = 0;
+    for (int i = 0; i < model_->series_count(); ++i) {
+        const Series& s = model_->series(i);
+        if (s.kind() != SeriesKind::Line) continue;
+        auto* line = new QLineSeries();
+        line->setName(to_qstring(s.title()));
+        line->setColor(to_qcolor(s.colour(), static_cast<std::size_t>(i)));
+        const QList<QPointF> pts = line_points(s);
+        line->replace(pts);
+        line->setPointLabelsFormat("@yPoint");
+        line->setPointLabelsVisible(s.marks_visible());
+        line->setPointLabelsClipping(true);
+        if (s.point_count() <= 200) line->setPointsVisible(true);
+        c->addSeries(line);
+        line->attachAxis(bottom);
+        line->attachAxis(s.right_axis() && right ? right : left);
+        line->setVisible(s.active());
+        for (const QPointF& p : pts) {
+            xlo = std::min(xlo, p.x());
+            xhi = std::max(xhi, p.x());
+            double& lo = s.right_axis() ? rlo : llo;
+            double& hi = s.right_axis() ? rhi : lhi;
+            lo = std::min(lo, p.y());
+            hi = std::max(hi, p.y());
+        }
+        drawn_[static_cast<std::size_t>(i)] = line;
+    }
+    if (!style_.labels_on_bottom_axis) {
+        if (xlo > xhi) xlo = 0, xhi = 1;
+        if (xhi <= xlo) xhi = xlo + 1;
+        static_cast<QValueAxis*>(bottom)->setRange(xlo, xhi);
+    }
+    left->setRange(llo, lhi > llo ? lhi * 1.05 : llo + 1);
+    if (right) right->setRange(rlo, rhi > rlo ? rhi * 1.05 : rlo + 1);
+    place_notes();
+}
+
+void ChartView::apply_bar_page() {
+    if (style_.bars_per_page <= 0 || categories_.isEmpty()) return;
+    auto axes = chart()->axes(Qt::Vertical);
+    for (QAbstractAxis* axis : axes) {
+        if (auto* cat = qobject_cast<QBarCategoryAxis*>(axis)) {
+            const int last = std::min<int>(first_bar_ + style_.bars_per_page - 1,
+                                           static_cast<int>(categories_.size()) - 1);
+            cat->setRange(categories_[first_bar_], categories_[last]);
+        }
+    }
+}
+
+void ChartView::scroll_bars(int delta) {
+    if (style_.bars_per_page <= 0 || categories_.isEmpty()) return;
+    const int max_first = std::max<int>(0, static_cast<int>(categories_.size()) - style_.bars_per_page);
+    const int next = std::clamp(first_bar_ + delta, 0, max_first);
+    if (next == first_bar_) return;
+    first_bar_ = next;
+    apply_bar_page();
+}
+
+void ChartView::apply_view3d() {
+    QTransform t;
+    const View3D& o = model_->options();
+    if (model_->view3d()) {
+        const QRectF r = chart()->rect();
+        const qreal cx = r.width() / 2, cy = r.height() / 2;
+        t.translate(o.horiz_offset, o.vert_offset);
+        t.translate(cx, cy);
+        if (!o.orthogonal) t.rotate(o.rotation - 360, Qt::YAxis);
+        t.scale(o.zoom / 100.0, o.zoom / 100.0);
+        t.translate(-cx, -cy);
+    }
+    chart()->setTransform(t);
+}
+
+void ChartView::place_notes() {
+    const QRectF plot = chart()->plotArea();
+    qreal y = plot.top() + 4;
+    for (QGraphicsSimpleTextItem* item : note_items_) {
+        item->setPos(plot.right() - item->boundingRect().width() - 6, y);
+        y += item->boundingRect().height();
+    }
+}
+
+void ChartView::resizeEvent(QResizeEvent* event) {
+    QChartView::resizeEvent(event);
+    apply_view3d();
+    place_notes();
+}
+
+void ChartView::mousePressEvent(QMouseEvent* event) {
+    if (style_.mouse_zoom && event->button() == Qt::RightButton) {
+        right_dragging_ = true;
+        drag_from_ = event->pos();
+        event->accept();
+        return;
+    }
+    QChartView::mousePressEvent(event);
+}
+
+void ChartView::mouseMoveEvent(QMouseEvent* event) {
+    if (right_dragging_) {
+        const QPoint d = event->pos() - drag_from_;
+        if (style_.bars_per_page > 0) {
+            const qreal row = chart()->plotArea().height() / std::max(1, style_.bars_per_page);
+            const int rows = static_cast<int>(d.y() / std::max<qreal>(1, row));
+            if (rows != 0) {
+                scroll_bars(-rows);
+                drag_from_ = event->pos();
+            }
+        } else {
+            chart()->scroll(-d.x(), d.y());
+            drag_from_ = event->pos();
+        }
+        event->accept();
+        return;
+    }
+    QChartView::mouseMoveEvent(event);
+}
+
+void ChartView::mouseReleaseEvent(QMouseEvent* event) {
+    if (right_dragging_ && event->button() == Qt::RightButton) {
+        right_dragging_ = false;
+        event->accept();
+        return;
+    }
+    QChartView::mouseReleaseEvent(event);
+}
+
+void ChartView::wheelEvent(QWheelEvent* event) {
+    if (style_.bars_per_page > 0) {
+        scroll_bars(event->angleDelta().y() > 0 ? -1 : 1);
+        event->accept();
+        return;
+    }
+    QChartView::wheelEvent(event);
+}
+
+} // namespace kavro::ui

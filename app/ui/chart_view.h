@@ -1,0 +1,88 @@
+#pragma once
+
+// Draws a chart model with Qt Charts. The model keeps every point; a line
+// series of more than a few thousand points reaches Qt Charts reduced to the
+// minimum and maximum of each of a few thousand x buckets, so a million-point
+// timeline draws at once. The 3D options become a transform of the view.
+
+#include "chart/chart.h"
+
+#include <QChartView>
+#include <QColor>
+#include <QFont>
+#include <QStringList>
+
+#include <optional>
+#include <vector>
+
+namespace kavro::ui {
+
+// Appearance a page gives its chart: what the window layout fixes and the
+// model does not carry.
+struct ChartStyle {
+    bool legend = true;
+    Qt::Alignment legend_alignment = Qt::AlignBottom;
+    std::optional<QFont> legend_font;
+    QString value_format = "%.10g";      // label format of the value axes
+    QString value_axis_title;            // title of the value axis
+    bool labels_on_bottom_axis = false;  // line/bar charts: the bottom axis shows point labels
+    bool time_axis = false;              // Gantt: bottom axis in hh:mm:ss
+    bool inverted_category_axis = false; // horizontal bars: first bar at the top
+    std::optional<QFont> category_font;
+    QColor category_colour = Qt::black;
+    int bars_per_page = 0; // horizontal bars: a page of this many, the rest by scrolling
+    QStringList notes;     // texts drawn inside the chart, top right
+    QColor notes_colour = Qt::blue;
+    bool mouse_zoom = false; // the chart's own zoom (left drag) and scroll (right drag)
+    QMargins margins{4, 4, 4, 4};
+};
+
+class ChartView : public QChartView {
+    Q_OBJECT
+public:
+    ChartView(const Chart& model, ChartStyle style, QWidget* parent = nullptr);
+
+    // Brings the drawing up to date with the model when its revision moved.
+    void sync();
+    const Chart& model() const { return *model_; }
+    // First category shown when the chart pages its horizontal bars.
+    int first_bar() const { return first_bar_; }
+    void scroll_bars(int delta);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    struct Cached {
+        std::uint64_t data_revision = 0;
+        SeriesKind kind = SeriesKind::Line;
+    };
+    void rebuild();
+    void update_flags();
+    void apply_view3d();
+    void apply_bar_page();
+    void place_notes();
+    bool same_shape() const;
+
+    const Chart* model_;
+    ChartStyle style_;
+    std::uint64_t revision_ = ~std::uint64_t(0);
+    std::vector<Cached> cached_;
+    std::vector<QAbstractSeries*> drawn_; // per model series (null when not drawn alone)
+    class GanttItem* gantt_ = nullptr;
+    std::vector<QGraphicsSimpleTextItem*> note_items_;
+    QStringList categories_;
+    int first_bar_ = 0;
+    bool right_dragging_ = false;
+    QPoint drag_from_;
+};
+
+// The colour of a series or point on screen: the automatic colour becomes
+// the chart's sequence entry for `ordinal`.
+QColor to_qcolor(Colour c, std::size_t ordinal);
+
+} // namespace kavro::ui

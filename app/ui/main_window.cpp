@@ -1,0 +1,91 @@
+#include "app/ui/main_window.h"
+
+#include "app/ui/pages.h"
+
+#include <QGuiApplication>
+#include <QMenuBar>
+#include <QScreen>
+
+namespace kavro::ui {
+
+MainWindow::MainWindow(TForm1& form)
+    : form_(form), binder_(form, this), messages_(this), dialog_(this) {
+    form_.message_box = &messages_;
+    form_.file_dialog = &dialog_;
+    form_.shell = &shell_;
+    setWindowTitle(TForm1::kCaption);
+    build_menu();
+    build_pages();
+    resize(TForm1::kClientWidth, TForm1::kClientHeight + menuBar()->sizeHint().height());
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.center() - rect().center());
+    }
+    binder_.sync();
+}
+
+void MainWindow::build_menu() {
+    const auto entry = [this](QMenu* menu, const QString& caption, const std::string& name) {
+        QAction* a = menu->addAction(caption);
+        a->setObjectName(QString::fromStdString(name));
+        connect(a, &QAction::triggered, this, [this, name] { binder_.act([&] { return form_.user_click(name); }); });
+    };
+    QMenu* analyze = menuBar()->addMenu("&Analyze");
+    analyze->setObjectName("SQL1");
+    entry(analyze, "&Raw Trace Analysis", "hISTORY1");
+    entry(analyze, "OSW(&ps)", "OSWps1");
+    entry(analyze, "OSW(&mpstat)", "OSWmpstat1");
+    entry(analyze, "OSW(&netstat)", "OSWnetstat1");
+    QMenu* config = menuBar()->addMenu("&Configuration");
+    config->setObjectName("Configuration1");
+    entry(config, "&Settings", "Options1");
+    entry(config, "&Trace Rules", "Rules1");
+    QMenu* help = menuBar()->addMenu("&Help");
+    help->setObjectName("Help1");
+    entry(help, "Help &Manual", "HelpManual1");
+    entry(help, "&About", "About2");
+}
+
+void MainWindow::build_pages() {
+    stack_ = new QStackedWidget();
+    setCentralWidget(stack_);
+    struct Tab {
+        QWidget* (*build)(Binder&);
+    };
+    const auto add = [this](const std::string& name, std::initializer_list<QWidget* (*)(Binder&)> builders) {
+        QTabWidget* tabs = binder_.page(name);
+        const PageControl* model = TForm1::find(form_.pages, name);
+        int i = 0;
+        for (auto build : builders)
+            tabs->addTab(build(binder_), QString::fromStdString(model->tab_captions.at(static_cast<std::size_t>(i++))));
+        stack_->addWidget(tabs);
+        page_widgets_[model] = tabs;
+    };
+    add("about_page", {build_about_tab});
+    add("Page_SQL_Hist", {build_trace_load_tab, build_trace_analyze_tab, build_trace_raw_tab});
+    add("OSWPage", {build_ps_load_tab, build_ps_analyze_tab, build_ps_raw_tab});
+    add("page_osw_nets", {build_netstat_load_tab, build_netstat_analyze_tab, build_netstat_raw_tab});
+    add("mpstat_page", {build_mpstat_load_tab, build_mpstat_analyze_tab});
+    add("Page_Conf_Set", {build_settings_tab});
+    add("Page_Rules", {build_rules_tab});
+    binder_.on_sync([this] {
+        const PageControl* front = form_.front_page();
+        auto it = page_widgets_.find(front);
+        if (it != page_widgets_.end() && stack_->currentWidget() != it->second)
+            stack_->setCurrentWidget(it->second);
+    });
+}
+
+void MainWindow::start() {
+    if (started_) return;
+    started_ = true;
+    form_.FormShow();
+    binder_.sync();
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    start();
+}
+
+} // namespace kavro::ui

@@ -1,0 +1,47 @@
+#include "app/ui/page_kit.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QVBoxLayout>
+
+namespace kavro::ui {
+
+QFont pixel_font(int pixels, const QString& family) {
+    QFont f;
+    if (!family.isEmpty()) {
+        f.setFamily(family);
+        f.setStyleHint(QFont::TypeWriter);
+    }
+    f.setPixelSize(pixels);
+    return f;
+}
+
+QWidget* build_load_tab(Binder& b, const LoadTabSpec& spec) {
+    auto* tab = new QWidget();
+    auto* v = new QVBoxLayout(tab);
+    v->addWidget(Binder::heading(spec.heading));
+    auto* row = new QHBoxLayout();
+    row->addWidget(Binder::label(spec.file_label));
+    QLineEdit* file = b.edit(spec.file_edit);
+    file->setMinimumWidth(420);
+    row->addWidget(file, 1);
+    QPushButton* pick = b.button(spec.picker, "...");
+    pick->setFixedWidth(32);
+    row->addWidget(pick);
+    for (const auto& [name, caption] : spec.buttons) {
+        QPushButton* button = b.button(name, caption);
+        button->setMinimumWidth(button->sizeHint().width() + 12);
+        row->addWidget(button);
+    }
+    row->addStretch();
+    v->addLayout(row);
+    GridView* grid = b.grid(spec.grid, {spec.grid_width});
+    if (spec.grid_font_pixels > 0) {
+        grid->setFont(pixel_font(spec.grid_font_pixels));
+        grid->verticalHeader()->setDefaultSectionSize(spec.grid_font_pixels + 5);
+    }
+    v->addWidget(grid, 1);
+    return tab;
+}
+
+} // namespace kavro::ui
