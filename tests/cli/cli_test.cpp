@@ -1,0 +1,89 @@
+#include "app/export.h"
+#include "cli/cli.h"
+
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include <fstream>
+#include <sstream>
+
+using namespace kavro;
+using kavro::testing::TempDir;
+
+namespace {
+std::string slurp(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+struct CliRun {
+    int code;
+    std::string out, err;
+};
+
+CliRun cli(std::vector<std::string> args) {
+    std::ostringstream out, err;
+    const auto cwd = std::filesystem::current_path();
+    const int code = run_cli(args, out, err);
+    std::filesystem::current_path(cwd);
+    return {code, out.str(), err.str()};
+}
+} // namespace
+
+TEST(Export, TablesAreRfc4180WithEveryRow) {
+    StringTable t(3);
+    t.SetCell(0, 0, "Event");
+    t.AppendRow({"#3:db file, \"seq\" read", "12", ""});
+    t.AppendRow({"line\nbreak"});
+    std::ostringstream out;
+    write_table_csv(t, out);
+    EXPECT_EQ(out.str(), "Event,,\r\n\"#3:db file, \"\"seq\"\" read\",12,\r\n\"line\nbreak\",,\r\n,,\r\n");
+}
+
+TEST(Cli, StepsRunAsUserActionsAndEverythingIsExported) {
+    TempDir dir;
+    dir.file("db.ini", "METADATA=.\n");
+    dir.file("tracerules.ini", "");
+    const auto out = dir.path() / "out";
+    CliRun r = cli({"-C", dir.path().string(), "--set", "pid_filter=12", "--click", "OSWps1",
+                 "--track", "chartrot=300", "--click", "asplock", "--export", "all", "--out",
+                 out.string()});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_TRUE(std::filesystem::exists(out / "trace_grid.csv"));
+    EXPECT_EQ(slurp(out / "osw_ps_grid.csv"), "Time,Process ID,Owner,CPU%\r\n,,,\r\n");
+    const auto j = nlohmann::json::parse(slurp(out / "form.json"));
+    EXPECT_EQ(j["edits"]["pid_filter"], "12");
+    EXPECT_EQ(j["pages"]["OSWPage"]["front"], true);
+    EXPECT_EQ(j["pages"]["Page_Conf_Set"]["front"], false);
+    EXPECT_EQ(j["tracks"]["chartrot"], 300);
+    EXPECT_EQ(j["checks"]["asplock"], false);
+    EXPECT_EQ(j["selectors"]["cursor_combo"]["items"], nlohmann::json::array({"All"}));
+    EXPECT_EQ(j["charts"]["execplan_graph"]["title"], "Execution Plan(All)");
+    EXPECT_EQ(j["charts"]["osw_gantt"]["series"][0]["kind"], "gantt");
+    EXPECT_EQ(j["boxes"]["objname_panel"]["visible"], false);
+}
+
+TEST(Cli, AnErrorEndsTheStepsWithCodeOneAfterTheExport) {
+    TempDir dir;
+    dir.file("tracerules.ini", "");
+    const auto out = dir.path() / "out";
+    CliRun r = cli({"-C", dir.path().string(), "--set", "SQLIdList=missing.trc", "--click",
+                 "Button102", "--click", "OSWps1", "--export", "form", "--out", out.string()});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("Cannot locate \"db.ini\" file"), std::string::npos); // start-up message
+    EXPECT_NE(r.err.find("File not found"), std::string::npos);
+    const auto j = nlohmann::json::parse(slurp(out / "form.json"));
+    EXPECT_EQ(j["pages"]["Page_Conf_Set"]["front"], true); // the later step did not run
+}
+
+TEST(Cli, MalformedCommandLines) {
+    for (std::vector<std::string> args : {std::vector<std::string>{"--set", "novalue"},
+                                          {"--click"},
+                                          {"trace"},
+                                          {"frobnicate"}})
+        EXPECT_EQ(cli(args).code, 2) << args[0];
+    EXPECT_EQ(cli({"--help"}).code, 0);
+}
