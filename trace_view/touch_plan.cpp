@@ -2,6 +2,7 @@
 // selection from the tables the analysis left.
 #include "core/convert.h"
 #include "core/text.h"
+#include "trace/publish.h"
 #include "trace_view/trace_view.h"
 
 #include <algorithm>
@@ -11,22 +12,13 @@ namespace kavro::trace_view {
 
 namespace {
 
-// A touch table that never received a row: only its blank row 1 (or, after a
-// trim, not even that). Its blank row is no wait event, so it adds no slice
-// instead of failing to convert its empty time.
-bool holds_no_rows(const StringTable& table) {
-    if (table.RowCount() < 2) return true;
-    if (table.RowCount() > 2) return false;
-    for (int col = 0; col < table.ColCount(); ++col)
-        if (!table.Cell(col, 1).empty()) return false;
-    return true;
-}
-
 // One touch table into its time pie (column 1) and count pie (column 2).
 void fill_pies(const StringTable& table, const std::string& selection, Series& times,
                Series& counts) {
-    if (holds_no_rows(table)) return;
-    for (int row = 1; row < table.RowCount(); ++row) {
+    // A table that never received a row keeps its blank row 1; that row is
+    // no wait event, so with "All" it adds no slice instead of failing to
+    // convert its empty time, as publishing treats it.
+    for (int row = 1, end = data_rows_end(table); row < end; ++row) {
         const std::string_view event = table.Cell(0, row);
         if (!cursor_match(selection, event)) continue;
         // Converted one after the other, so a bad count still leaves the
