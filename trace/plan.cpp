@@ -30,7 +30,7 @@ private:
 } // namespace
 
 void extract_plan_line(std::string_view line, StringTable& execplan_grid, std::string& buffer) {
-    if (Pos("STAT", line) != 1) return;
+    if (!BeginsWith(line, "STAT")) return;
     const std::string_view s = drop_front(line, static_cast<long long>(Pos("#", line)) - 1);
     buffer.assign(Copy(s, 1, static_cast<long long>(Pos(" ", s)) - 1));
     buffer.push_back(':');

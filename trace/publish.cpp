@@ -4,6 +4,8 @@
 #include "core/hash.h"
 #include "core/text.h"
 
+#include <vector>
+
 namespace kavro {
 
 void wait_series_title(const StringTable& trace_detail, int row, std::string& title) {
@@ -20,43 +22,63 @@ int data_rows_end(const StringTable& table) {
 
 namespace {
 
+// The series each row of trace_detail and trace_detail2 feeds, by index.
+struct RowSeries {
+    std::vector<int> waits, fetches;
+};
+
 // One line series per distinct title, in the order the titles first occur;
-// a title that a series already bears creates nothing.
-void create_timeline_series(TracePage& page) {
+// a title that a series already bears creates nothing. The run starts with
+// no series, so every title ends with exactly one, whose index is kept per
+// row: the points then need no second lookup.
+RowSeries create_timeline_series(TracePage& page) {
     Chart& graph = page.trace_graph;
-    std::string title;
-    const auto ensure = [&](std::string_view t) {
-        if (!graph.series_with_title(t).empty()) return;
-        graph.add_series(SeriesKind::Line).set_title(t);
-        page.dispbox.add(t);
+    RowSeries out;
+    std::string title, last;
+    int last_index = -1;
+    const auto series_for = [&](std::string_view t) {
+        // Rows of one cursor and event tend to follow each other.
+        if (last_index >= 0 && t == last) return last_index;
+        const auto& found = graph.series_with_title(t);
+        if (!found.empty()) {
+            last_index = found.front();
+        } else {
+            Series& s = graph.add_series(SeriesKind::Line);
+            s.set_title(t);
+            page.dispbox.add(t);
+            last_index = s.index();
+        }
+        last.assign(t);
+        return last_index;
     };
-    for (int r = 1, end = data_rows_end(page.trace_detail); r < end; ++r) {
-        wait_series_title(page.trace_detail, r, title);
-        ensure(title);
-    }
-    for (int r = 1, end = data_rows_end(page.trace_detail2); r < end; ++r)
-        ensure(page.trace_detail2.Cell(0, r));
-}
-
-void add_points(Chart& graph, std::string_view title, std::string_view time,
-                std::string_view value) {
-    for (int i : graph.series_with_title(title)) {
-        const double x = StrToFloat(time);
-        const double y = StrToFloat(value);
-        graph.series(i).add_point(x, y);
-    }
-}
-
-void add_timeline_points(TracePage& page) {
     const StringTable& waits = page.trace_detail;
     const StringTable& fetches = page.trace_detail2;
-    std::string title;
     for (int r = 1, end = data_rows_end(waits); r < end; ++r) {
         wait_series_title(waits, r, title);
-        add_points(page.trace_graph, title, waits.Cell(3, r), waits.Cell(1, r));
+        out.waits.push_back(series_for(title));
     }
     for (int r = 1, end = data_rows_end(fetches); r < end; ++r)
-        add_points(page.trace_graph, fetches.Cell(0, r), fetches.Cell(2, r), fetches.Cell(1, r));
+        out.fetches.push_back(series_for(fetches.Cell(0, r)));
+    return out;
+}
+
+// Time, then value, converted for each row, in row order.
+void add_timeline_points(TracePage& page, const RowSeries& series) {
+    const StringTable& waits = page.trace_detail;
+    const StringTable& fetches = page.trace_detail2;
+    Chart& graph = page.trace_graph;
+    for (std::size_t i = 0; i < series.waits.size(); ++i) {
+        const int r = static_cast<int>(i) + 1;
+        const double x = StrToFloat(waits.Cell(3, r));
+        const double y = StrToFloat(waits.Cell(1, r));
+        graph.series(series.waits[i]).add_point(x, y);
+    }
+    for (std::size_t i = 0; i < series.fetches.size(); ++i) {
+        const int r = static_cast<int>(i) + 1;
+        const double x = StrToFloat(fetches.Cell(2, r));
+        const double y = StrToFloat(fetches.Cell(1, r));
+        graph.series(series.fetches[i]).add_point(x, y);
+    }
 }
 
 // A time pie and a count pie from the rows of one touch table.
@@ -123,8 +145,8 @@ void publish_trace(TracePage& page) {
     page.touch_grid1.TrimTable();
     page.touch_grid2.TrimTable();
     page.execplan_grid.TrimTable();
-    create_timeline_series(page);
-    add_timeline_points(page);
+    const RowSeries series = create_timeline_series(page);
+    add_timeline_points(page, series);
     fill_pies(page.touch_grid1, page.touch_graph1, page.touch_graph2);
     fill_pies(page.touch_grid2, page.touch_graph3, page.touch_graph4);
     fill_cursor_list(page);

@@ -18,12 +18,9 @@ bool exact_as_text(double v) {
 
 TouchTable::TouchTable(StringTable& table) : table_(table) {
     for (int r = 1; r < table_.RowCount() - 1; ++r) {
-        const auto [it, fresh] = index_.emplace(std::string(table_.Cell(0, r)), 0);
-        if (!fresh) continue;
-        it->second = static_cast<int>(rows_.size());
         Row row;
         row.row = r;
-        rows_.push_back(row);
+        index_.emplace(std::string(table_.Cell(0, r)), row);
     }
 }
 
@@ -56,14 +53,13 @@ void TouchTable::add(std::string_view key, std::string_view value) {
         r.count.value = 1;
         r.count.known = true;
         table_.AppendRow({key, value, "1"});
-        index_.emplace(std::string(key), static_cast<int>(rows_.size()));
-        rows_.push_back(r);
+        index_.emplace(std::string(key), r);
         return;
     }
-    Row& r = rows_[static_cast<std::size_t>(found->second)];
+    Row& r = found->second;
     if (!r.listed) {
         r.listed = true;
-        pending_.push_back(found->second);
+        pending_.push_back(&r);
     }
     // The row's Time is read before the value, so a row and a value that are
     // both not numbers report the row's text.
@@ -73,11 +69,10 @@ void TouchTable::add(std::string_view key, std::string_view value) {
 }
 
 void TouchTable::flush() {
-    for (int i : pending_) {
-        Row& r = rows_[static_cast<std::size_t>(i)];
-        if (r.time.pending) table_.SetCell(1, r.row, FloatToStr(r.time.value));
-        if (r.count.pending) table_.SetCell(2, r.row, FloatToStr(r.count.value));
-        r.time.pending = r.count.pending = r.listed = false;
+    for (Row* r : pending_) {
+        if (r->time.pending) table_.SetCell(1, r->row, FloatToStr(r->time.value));
+        if (r->count.pending) table_.SetCell(2, r->row, FloatToStr(r->count.value));
+        r->time.pending = r->count.pending = r->listed = false;
     }
     pending_.clear();
 }

@@ -53,9 +53,9 @@ private:
     void store(Number& n, int col, int row, double value);
 
     StringTable& table_;
-    TextMap<int> index_; // key -> entry of rows_
-    std::vector<Row> rows_;
-    std::vector<int> pending_;
+    // The row's state lives in the index itself: one lookup reaches it.
+    TextMap<Row> index_;
+    std::vector<Row*> pending_; // map nodes never move
 };
 
 // The wait-event analysis of wait lines: key cursor reference and event
