@@ -3,11 +3,13 @@
 // Writes an extended SQL trace of about SIZE bytes (100M, 1G, ...): a file
 // header, then cursors parsed, bound, executed and fetched with their wait
 // events, plan lines, closes and transaction ends, and a time stamp line now
-// and then. Thousands of cursors and a few dozen wait events, tim= growing
-// by the elapsed times, so the analysis meets what a busy session writes.
+// and then. Thousands of cursors (a few of them busy, most rare) and a few
+// dozen wait events, tim= growing by the elapsed times, so the analysis
+// meets what a busy session writes.
 
 #include "bench/bench_util.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <string>
@@ -140,6 +142,14 @@ public:
             c.dep = rnd_.below(4) == 0 ? 1 : 0;
             c.hv = static_cast<long long>(rnd_.below(4294967295LL));
         }
+        // Statement popularity falls off as 1/rank, as the top-SQL lists of
+        // real systems do: a few statements run most of the time, thousands
+        // run now and then.
+        double total = 0;
+        for (std::size_t k = 0; k < cursors_.size(); ++k) {
+            total += 1.0 / static_cast<double>(k + 1);
+            popularity_.push_back(total);
+        }
     }
 
     void header() {
@@ -166,7 +176,7 @@ public:
     // One call of a cursor: parse (with the SQL text the first time),
     // binds, execute, waits, fetches, plan lines, close.
     void call() {
-        Cursor& c = cursors_[rnd_.below(cursors_.size())];
+        Cursor& c = pick_cursor();
         if (rnd_.below(40) == 0) stamp();
         if (!c.plan_written || rnd_.below(10) == 0) parse(c);
         if (rnd_.below(3) == 0) binds(c);
@@ -188,6 +198,15 @@ public:
     }
 
 private:
+    Cursor& pick_cursor() {
+        const double u = static_cast<double>(rnd_.below(1u << 30)) / static_cast<double>(1u << 30);
+        const auto at =
+            std::upper_bound(popularity_.begin(), popularity_.end(), u * popularity_.back());
+        const auto k = std::min<std::size_t>(static_cast<std::size_t>(at - popularity_.begin()),
+                                             cursors_.size() - 1);
+        return cursors_[k];
+    }
+
     void stamp() {
         const long long s = (tim_ - start_) / 1000000;
         char buf[64];
@@ -289,6 +308,7 @@ private:
     Out& out_;
     Random rnd_;
     std::vector<Cursor> cursors_;
+    std::vector<double> popularity_; // cumulative 1/rank weights
     long long start_ = 5793511830853LL;
     long long tim_ = start_;
 };

@@ -114,3 +114,25 @@ TEST(TraceClearAll, EmptiesEverythingTheAnalysisFilledAndKeepsTheRest) {
     EXPECT_EQ(t.page().trace_graph_zoom.position(), zoom);
     EXPECT_EQ(rows(t.rules().tracerules_grid1), (Rows{{"ela="}}));
 }
+
+// A trace written on Windows: the line ends must not reach the cells, or the
+// times at the line ends would not convert.
+TEST(TraceLoad, WindowsTraceAnalysesLikeAnyOther) {
+    TraceForm t;
+    t.wait_rules();
+    t.fetch_rules({"cr="}, {"cr="});
+    t.page().SQLIdList.text = fixture("trace/windows_line_ends.trc").string();
+    ASSERT_TRUE(t.form.user_click("Button102")) << t.form.last_error();
+    EXPECT_EQ(t.page().trace_grid.RowCount(), 17 + 2);
+    EXPECT_EQ(t.page().trace_grid.Cell(0, 3), "");
+    ASSERT_TRUE(t.form.user_click("Button2")) << t.form.last_error();
+    EXPECT_EQ(rows(t.page().trace_detail),
+              (Rows{{"#3:db file sequential read", "100", "ela=", "900"},
+                    {"#3:db file sequential read", "50", "ela=", "950"},
+                    {"#5:db file sequential read", "20", "ela=", "990"}}));
+    EXPECT_EQ(rows(t.page().trace_detail2), (Rows{{"#3:FETCH(cr=)", "7", "960"}}));
+    EXPECT_EQ(rows(t.page().execplan_grid), (Rows{{"#3:", "14", "512", " TABLE ACCESS FULL EMP",
+                                                   "8", "6", "0", "236", "3", "532", "14"}}));
+    EXPECT_EQ(t.page().cursor_combo.items(), (std::vector<std::string>{"All", "#3:", "#5:"}));
+    EXPECT_TRUE(analyze_tab_in_front(t.page()));
+}
