@@ -50,24 +50,40 @@ std::string_view rest_from(std::string_view t, long long p) {
 }
 
 std::string_view skip_blanks(std::string_view t) {
-    while (BeginsWith(t, " ")) t = rest_from(t, 2);
-    return t;
+    const std::size_t first = t.find_first_not_of(' ');
+    return first == std::string_view::npos ? std::string_view()
+                                           : rest_from(t, static_cast<long long>(first) + 1);
+}
+
+// Contains(t, x) for the markers tested on every row. The rows are mostly
+// blanks, and a search led by the marker's first character would stop at
+// every blank of " U "; one led by a character that rows seldom hold, x[key],
+// stops only where that character stands.
+bool has(std::string_view t, std::string_view x, std::size_t key) {
+    if (t.size() < x.size()) return false;
+    for (std::size_t from = key;;) {
+        const std::size_t at = t.find(x[key], from);
+        if (at == std::string_view::npos || at - key + x.size() > t.size()) return false;
+        if (Copy(t, static_cast<long long>(at - key) + 1, length_of(x)) == x) return true;
+        from = at + 1;
+    }
 }
 
 // The blank-separated fields of a row, at most `limit` of them: a run of
-// blanks separates two fields, and blanks at either end make no field.
+// blanks separates two fields, and blanks at either end make no field. One
+// pass over the characters: most fields are a digit or two long.
 void split_fields(std::string_view text, std::vector<std::string_view>& out,
                   std::size_t limit = kAllFields) {
     out.clear();
-    std::string_view rest = skip_blanks(text);
-    while (!rest.empty() && out.size() < limit) {
-        const long long blank = Pos(" ", rest);
-        if (blank == 0) {
-            out.push_back(rest);
-            break;
-        }
-        out.push_back(Copy(rest, 1, blank - 1));
-        rest = skip_blanks(rest_from(rest, blank + 1));
+    const std::size_t n = text.size();
+    std::size_t i = 0;
+    while (out.size() < limit) {
+        while (i < n && text[i] == ' ') ++i;
+        if (i == n) break;
+        std::size_t end = i;
+        while (end < n && text[end] != ' ') ++end;
+        out.push_back(Copy(text, static_cast<long long>(i) + 1, static_cast<long long>(end - i)));
+        i = end;
     }
 }
 
@@ -85,7 +101,7 @@ bool all_digits(std::string_view t) {
 }
 
 bool is_marker(std::string_view row) {
-    return Contains(row, "zzz");
+    return has(row, "zzz", 0);
 }
 
 // The eight characters from two before the first ":", so "10:00:01" out of
@@ -134,11 +150,11 @@ private:
         for (; r <= last_; ++r) {
             const std::string_view text = row(r);
             if (is_marker(text)) return r; // a snapshot with no CPU rows
-            if (Contains(text, "lcpu")) {
+            if (has(text, "lcpu", 0)) {
                 read_cpu_count(text);
                 configured = true;
             }
-            if (Contains(text, "cpu ")) return read_aix_block(r + 1);
+            if (has(text, "cpu ", 0)) return read_aix_block(r + 1);
             if (!configured && read_header(text)) return read_column_block(r + 1);
         }
         // The table ended before any header: the first CPU row is the empty
@@ -161,7 +177,7 @@ private:
         for (;; ++r) {
             const std::string_view text = row(r);
             if (is_marker(text)) return r;
-            if (Contains(text, " U ") || Contains(text, "ALL ")) return r + 1;
+            if (has(text, " U ", 1) || has(text, "ALL ", 0)) return r + 1;
             add_aix_point(text);
             // The last row is the empty append slot, never a CPU row.
             if (r + 1 >= last_) return r + 1;
@@ -182,7 +198,7 @@ private:
     // column, wherever they stand ("03:16:15 PM  CPU    %usr ..." or
     // "CPU minf mjf ... usr sys wt idl").
     bool read_header(std::string_view text) {
-        if (!Contains(text, "CPU")) return false;
+        if (!has(text, "CPU", 0)) return false;
         split_fields(text, fields_);
         constexpr std::size_t none = kAllFields;
         std::size_t cpu = none, user = none, system = none;
