@@ -26,9 +26,12 @@ TForm1::TForm1()
 
 void TForm1::register_controls() {
     TracePage& t = trace;
-    pages = {{"about_page", &about_page},      {"Page_SQL_Hist", &t.Page_SQL_Hist},
-             {"OSWPage", &ps.OSWPage},         {"page_osw_nets", &netstat.page_osw_nets},
-             {"mpstat_page", &mpstat.mpstat_page}, {"Page_Conf_Set", &Page_Conf_Set},
+    pages = {{"about_page", &about_page},
+             {"Page_SQL_Hist", &t.Page_SQL_Hist},
+             {"OSWPage", &ps.OSWPage},
+             {"page_osw_nets", &netstat.page_osw_nets},
+             {"mpstat_page", &mpstat.mpstat_page},
+             {"Page_Conf_Set", &Page_Conf_Set},
              {"Page_Rules", &Page_Rules}};
     tables = {{"trace_grid", &t.trace_grid},
               {"trace_detail", &t.trace_detail},
@@ -107,8 +110,8 @@ void TForm1::register_controls() {
               {"chartzoom", &mpstat.chartzoom},
               {"chart_horiz", &mpstat.chart_horiz},
               {"chart_vert", &mpstat.chart_vert}};
-    radios = {{"rb_viewtl", &t.rb_viewtl},       {"rb_viewtc", &t.rb_viewtc},
-              {"rb_view_stat", &t.rb_view_stat}, {"RadioButton1", &ps.RadioButton1},
+    radios = {{"rb_viewtl", &t.rb_viewtl},        {"rb_viewtc", &t.rb_viewtc},
+              {"rb_view_stat", &t.rb_view_stat},  {"RadioButton1", &ps.RadioButton1},
               {"RadioButton2", &ps.RadioButton2}, {"RadioButton3", &ps.RadioButton3},
               {"RadioButton4", &ps.RadioButton4}};
     boxes = {{"box_tl", &t.box_tl},
@@ -196,9 +199,8 @@ void TForm1::write_column_titles() {
     titles(rules.tracerules_grid5, {"Sum By"});
     titles(rules.tracerules_grid6, {"Plot By"});
     titles(ps.osw_ps_grid, {"Time", "Process ID", "Owner", "CPU%"});
-    titles(trace.execplan_grid,
-           {"Cursor#", "Count", "Obj#", "Operation", "Log Reads", "Phy Reads", "Phy Writes",
-            "Time(us)", "Cost", "Size(Bytes)", "Cardinality"});
+    titles(trace.execplan_grid, {"Cursor#", "Count", "Obj#", "Operation", "Log Reads", "Phy Reads",
+                                 "Phy Writes", "Time(us)", "Cost", "Size(Bytes)", "Cardinality"});
     titles(netstat.nets_anal, {"Time", "Metric", "Total", "Delta"});
     titles(netstat.nets_raw, {"Time", "Metric", "Total"});
     titles(rules.tracerules_grid7, {"Exclude these lines"});
@@ -252,14 +254,30 @@ const PageControl* TForm1::front_page() const {
     return front;
 }
 
-void TForm1::hISTORY1Click() { ShowPage(trace.Page_SQL_Hist); }
-void TForm1::OSWps1Click() { ShowPage(ps.OSWPage); }
-void TForm1::OSWmpstat1Click() { ShowPage(mpstat.mpstat_page); }
-void TForm1::OSWnetstat1Click() { ShowPage(netstat.page_osw_nets); }
-void TForm1::Options1Click() { ShowPage(Page_Conf_Set); }
-void TForm1::Rules1Click() { ShowPage(Page_Rules); }
-void TForm1::About2Click() { ShowPage(about_page); }
-void TForm1::HelpManual1Click() { shell->open("KAVRO_Help.pdf"); }
+void TForm1::hISTORY1Click() {
+    ShowPage(trace.Page_SQL_Hist);
+}
+void TForm1::OSWps1Click() {
+    ShowPage(ps.OSWPage);
+}
+void TForm1::OSWmpstat1Click() {
+    ShowPage(mpstat.mpstat_page);
+}
+void TForm1::OSWnetstat1Click() {
+    ShowPage(netstat.page_osw_nets);
+}
+void TForm1::Options1Click() {
+    ShowPage(Page_Conf_Set);
+}
+void TForm1::Rules1Click() {
+    ShowPage(Page_Rules);
+}
+void TForm1::About2Click() {
+    ShowPage(about_page);
+}
+void TForm1::HelpManual1Click() {
+    shell->open("KAVRO_Help.pdf");
+}
 
 // ------------------------------------------------------------ work folders
 
@@ -292,6 +310,7 @@ bool TForm1::run(const std::function<void()>& action) {
     last_error_.clear();
     std::string failure;
     try {
+        ProgressScope scope(progress);
         action();
     } catch (const Error& e) {
         failure = e.what();

@@ -10,6 +10,7 @@
 #include "config/settings_page.h"
 #include "core/controls.h"
 #include "core/items.h"
+#include "core/progress.h"
 #include "core/string_table.h"
 #include "osw_mpstat/mpstat_page.h"
 #include "osw_netstat/netstat_page.h"
@@ -54,6 +55,9 @@ public:
     MessageBox* message_box;
     FileDialog* file_dialog;
     ShellOpen* shell;
+    // Shows the progress of long actions and offers to cancel them; none in
+    // tests and kavro-cli.
+    ProgressSink* progress = nullptr;
 
     // ---- start-up and navigation ----
     void FormShow();

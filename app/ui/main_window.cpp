@@ -9,10 +9,11 @@
 namespace kavro::ui {
 
 MainWindow::MainWindow(TForm1& form)
-    : form_(form), binder_(form, this), messages_(this), dialog_(this) {
+    : form_(form), binder_(form, this), messages_(this), dialog_(this), progress_(this) {
     form_.message_box = &messages_;
     form_.file_dialog = &dialog_;
     form_.shell = &shell_;
+    form_.progress = &progress_;
     setWindowTitle(TForm1::kCaption);
     build_menu();
     build_pages();
@@ -28,7 +29,8 @@ void MainWindow::build_menu() {
     const auto entry = [this](QMenu* menu, const QString& caption, const std::string& name) {
         QAction* a = menu->addAction(caption);
         a->setObjectName(QString::fromStdString(name));
-        connect(a, &QAction::triggered, this, [this, name] { binder_.act([&] { return form_.user_click(name); }); });
+        connect(a, &QAction::triggered, this,
+                [this, name] { binder_.act([&] { return form_.user_click(name); }); });
     };
     QMenu* analyze = menuBar()->addMenu("&Analyze");
     analyze->setObjectName("SQL1");
@@ -52,19 +54,22 @@ void MainWindow::build_pages() {
     struct Tab {
         QWidget* (*build)(Binder&);
     };
-    const auto add = [this](const std::string& name, std::initializer_list<QWidget* (*)(Binder&)> builders) {
+    const auto add = [this](const std::string& name,
+                            std::initializer_list<QWidget* (*)(Binder&)> builders) {
         QTabWidget* tabs = binder_.page(name);
         const PageControl* model = TForm1::find(form_.pages, name);
         int i = 0;
         for (auto build : builders)
-            tabs->addTab(build(binder_), QString::fromStdString(model->tab_captions.at(static_cast<std::size_t>(i++))));
+            tabs->addTab(build(binder_), QString::fromStdString(model->tab_captions.at(
+                                             static_cast<std::size_t>(i++))));
         stack_->addWidget(tabs);
         page_widgets_[model] = tabs;
     };
     add("about_page", {build_about_tab});
     add("Page_SQL_Hist", {build_trace_load_tab, build_trace_analyze_tab, build_trace_raw_tab});
     add("OSWPage", {build_ps_load_tab, build_ps_analyze_tab, build_ps_raw_tab});
-    add("page_osw_nets", {build_netstat_load_tab, build_netstat_analyze_tab, build_netstat_raw_tab});
+    add("page_osw_nets",
+        {build_netstat_load_tab, build_netstat_analyze_tab, build_netstat_raw_tab});
     add("mpstat_page", {build_mpstat_load_tab, build_mpstat_analyze_tab});
     add("Page_Conf_Set", {build_settings_tab});
     add("Page_Rules", {build_rules_tab});

@@ -2,6 +2,7 @@
 
 #include "app/form.h"
 #include "app/ui/binder.h"
+#include "app/ui/progress_dialog.h"
 #include "app/ui/qt_platform.h"
 
 #include <QMainWindow>
@@ -33,6 +34,7 @@ private:
     QtMessageBox messages_;
     QtFileDialog dialog_;
     QtShellOpen shell_;
+    QtProgress progress_;
     QStackedWidget* stack_ = nullptr;
     std::map<const PageControl*, QWidget*> page_widgets_;
     bool started_ = false;

@@ -40,7 +40,8 @@ TEST(Export, TablesAreRfc4180WithEveryRow) {
     t.AppendRow({"line\nbreak"});
     std::ostringstream out;
     write_table_csv(t, out);
-    EXPECT_EQ(out.str(), "Event,,\r\n\"#3:db file, \"\"seq\"\" read\",12,\r\n\"line\nbreak\",,\r\n,,\r\n");
+    EXPECT_EQ(out.str(),
+              "Event,,\r\n\"#3:db file, \"\"seq\"\" read\",12,\r\n\"line\nbreak\",,\r\n,,\r\n");
 }
 
 TEST(Cli, StepsRunAsUserActionsAndEverythingIsExported) {
@@ -48,9 +49,9 @@ TEST(Cli, StepsRunAsUserActionsAndEverythingIsExported) {
     dir.file("db.ini", "METADATA=.\n");
     dir.file("tracerules.ini", "");
     const auto out = dir.path() / "out";
-    CliRun r = cli({"-C", dir.path().string(), "--set", "pid_filter=12", "--click", "OSWps1",
-                 "--track", "chartrot=300", "--click", "asplock", "--export", "all", "--out",
-                 out.string()});
+    CliRun r =
+        cli({"-C", dir.path().string(), "--set", "pid_filter=12", "--click", "OSWps1", "--track",
+             "chartrot=300", "--click", "asplock", "--export", "all", "--out", out.string()});
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_TRUE(std::filesystem::exists(out / "trace_grid.csv"));
     EXPECT_EQ(slurp(out / "osw_ps_grid.csv"), "Time,Process ID,Owner,CPU%\r\n,,,\r\n");
@@ -71,7 +72,7 @@ TEST(Cli, AnErrorEndsTheStepsWithCodeOneAfterTheExport) {
     dir.file("tracerules.ini", "");
     const auto out = dir.path() / "out";
     CliRun r = cli({"-C", dir.path().string(), "--set", "SQLIdList=missing.trc", "--click",
-                 "Button102", "--click", "OSWps1", "--export", "form", "--out", out.string()});
+                    "Button102", "--click", "OSWps1", "--export", "form", "--out", out.string()});
     EXPECT_EQ(r.code, 1);
     EXPECT_NE(r.err.find("Cannot locate \"db.ini\" file"), std::string::npos); // start-up message
     EXPECT_NE(r.err.find("File not found"), std::string::npos);
@@ -80,10 +81,8 @@ TEST(Cli, AnErrorEndsTheStepsWithCodeOneAfterTheExport) {
 }
 
 TEST(Cli, MalformedCommandLines) {
-    for (std::vector<std::string> args : {std::vector<std::string>{"--set", "novalue"},
-                                          {"--click"},
-                                          {"trace"},
-                                          {"frobnicate"}})
+    for (std::vector<std::string> args :
+         {std::vector<std::string>{"--set", "novalue"}, {"--click"}, {"trace"}, {"frobnicate"}})
         EXPECT_EQ(cli(args).code, 2) << args[0];
     EXPECT_EQ(cli({"--help"}).code, 0);
 }

@@ -1,0 +1,58 @@
+#include "app/ui/progress_dialog.h"
+
+#include "app/ui/table_model.h"
+#include "core/error.h"
+
+#include <QCoreApplication>
+
+namespace kavro::ui {
+
+QtProgress::~QtProgress() {
+    delete dialog_;
+}
+
+void QtProgress::progress(std::uint64_t done, std::uint64_t total, std::string_view what) {
+    if (!active_) {
+        active_ = true;
+        reports_ = 0;
+        timer_.start();
+    }
+    ++reports_;
+    const qint64 ms = timer_.elapsed();
+    if (!dialog_ && ms < 500) return;
+    if (!dialog_) {
+        dialog_ = new QProgressDialog(owner_);
+        dialog_->setWindowTitle("Kavro");
+        dialog_->setWindowModality(Qt::ApplicationModal);
+        dialog_->setRange(0, 1000);
+        dialog_->setMinimumDuration(0);
+        dialog_->setAutoClose(false);
+        dialog_->setAutoReset(false);
+        dialog_->setCancelButtonText("Cancel");
+        dialog_->setMinimumWidth(420);
+    }
+    // progress_step reports every 16384th line.
+    const double lines = static_cast<double>(reports_) * 16384.0;
+    const double rate = ms > 0 ? lines * 1000.0 / static_cast<double>(ms) : 0;
+    const int permille =
+        total ? static_cast<int>(1000.0 * static_cast<double>(done) / static_cast<double>(total))
+              : 0;
+    dialog_->setLabelText(QString("%1\n%2% of lines, %3 lines per second")
+                              .arg(to_qstring(what))
+                              .arg(permille / 10.0, 0, 'f', 1)
+                              .arg(QLocale().toString(static_cast<qlonglong>(rate))));
+    dialog_->setValue(std::min(permille, 1000));
+    QCoreApplication::processEvents();
+    if (dialog_ && dialog_->wasCanceled()) throw Error("Cancelled by user");
+}
+
+void QtProgress::finished() {
+    active_ = false;
+    if (dialog_) {
+        dialog_->hide();
+        dialog_->deleteLater();
+        dialog_ = nullptr;
+    }
+}
+
+} // namespace kavro::ui

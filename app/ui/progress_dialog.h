@@ -1,0 +1,31 @@
+#pragma once
+
+// A modal progress dialog for loads and analyses that take longer than half
+// a second: percent done, lines per second and the file, with Cancel. While
+// it shows, the rest of the window takes no input, so no handler can start
+// inside another.
+
+#include "core/progress.h"
+
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QProgressDialog>
+
+namespace kavro::ui {
+
+class QtProgress : public ProgressSink {
+public:
+    explicit QtProgress(QWidget* owner) : owner_(owner) {}
+    ~QtProgress() override;
+    void progress(std::uint64_t done, std::uint64_t total, std::string_view what) override;
+    void finished() override;
+
+private:
+    QWidget* owner_;
+    QPointer<QProgressDialog> dialog_;
+    QElapsedTimer timer_;
+    bool active_ = false;
+    std::uint64_t reports_ = 0;
+};
+
+} // namespace kavro::ui

@@ -1,0 +1,117 @@
+#include "app/ui/binder.h"
+#include "app/ui/chart_view.h"
+#include "app/ui/main_window.h"
+#include "app/ui/table_model.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QBarSeries>
+#include <QLineSeries>
+#include <QPieSeries>
+
+using namespace kavro;
+using namespace kavro::ui;
+
+namespace {
+QApplication& app() {
+    static int argc = 1;
+    static char name[] = "test_ui";
+    static char* argv[] = {name, nullptr};
+    static QApplication a(argc, argv);
+    return a;
+}
+} // namespace
+
+TEST(GridModel, ReadsTheTableOnDemandWithRowZeroAsHeader) {
+    app();
+    StringTable t(2);
+    t.SetCell(0, 0, "Event");
+    t.SetCell(1, 0, "Time");
+    t.AppendRow({"#3:read", "12"});
+    StringTableModel model(t);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    EXPECT_EQ(model.rowCount(), 2); // one data row and the append slot
+    EXPECT_EQ(model.headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), "Event");
+    EXPECT_EQ(model.data(model.index(0, 1), Qt::DisplayRole).toString(), "12");
+    for (int i = 0; i < 1000; ++i) t.AppendRow({"x"});
+    model.refresh();
+    EXPECT_EQ(model.rowCount(), 1002);
+}
+
+TEST(Binder, SyncingWidgetsRunsNoHandler) {
+    app();
+    TForm1 form;
+    Binder b(form);
+    QCheckBox* lock = b.check("asplock", "Aspect Lock");
+    QSlider* rot = b.track("chartrot", Qt::Horizontal);
+    QComboBox* cursors = b.selector("cursor_combo");
+    form.mpstat.asplock.set_checked(false); // from code: the box's action runs once, here
+    form.mpstat.chartrot.set_position(300);
+    form.trace.cursor_combo.add("#3:");
+    int handler_runs = 0;
+    form.trace.cursor_combo.on_change = [&] { ++handler_runs; };
+    b.sync();
+    EXPECT_FALSE(lock->isChecked());
+    EXPECT_EQ(rot->value(), 300);
+    EXPECT_EQ(cursors->count(), 2);
+    EXPECT_EQ(handler_runs, 0);
+    // a user's pick runs the change action once
+    emit cursors->activated(1);
+    EXPECT_EQ(handler_runs, 1);
+    EXPECT_EQ(form.trace.cursor_combo.text(), "#3:");
+}
+
+TEST(ChartView, DrawsEverySeriesKindAndFollowsActiveFlags) {
+    app();
+    Chart lines;
+    Series& s = lines.add_series(SeriesKind::Line);
+    s.set_title("#3:db file sequential read(ela=)");
+    for (int i = 0; i < 100000; ++i) s.add_point(i, i % 17);
+    ChartView lv(lines, {});
+    auto series = lv.chart()->series();
+    ASSERT_EQ(series.size(), 1);
+    auto* drawn = qobject_cast<QLineSeries*>(series[0]);
+    ASSERT_NE(drawn, nullptr);
+    EXPECT_LE(drawn->count(), 4002); // reduced per bucket, the model keeps all
+    EXPECT_EQ(s.point_count(), 100000);
+    s.set_active(false);
+    lv.sync();
+    EXPECT_FALSE(drawn->isVisible());
+    EXPECT_EQ(lv.chart()->series()[0], drawn); // a flag change does not rebuild
+
+    Chart pie;
+    Series& p = pie.add_series(SeriesKind::Pie, PointOrder::Addition);
+    p.add_value(3, "#3:a");
+    p.add_value(5, "#3:b");
+    ChartView pv(pie, {});
+    auto* drawn_pie = qobject_cast<QPieSeries*>(pv.chart()->series().value(0));
+    ASSERT_NE(drawn_pie, nullptr);
+    EXPECT_EQ(drawn_pie->count(), 2);
+
+    Chart bars;
+    Series& bar = bars.add_series(SeriesKind::Bar);
+    bar.add_value(1, "10:00:01");
+    bar.add_value(1, "10:00:01"); // equal labels are fine
+    ChartView bv(bars, {});
+    EXPECT_EQ(bv.chart()->series().size(), 1);
+
+    Chart gantt;
+    Series& g = gantt.add_series(SeriesKind::Gantt);
+    g.add_gantt_bar(0.25, 0.5, 0, "1234");
+    ChartView gv(gantt, {});
+    EXPECT_FALSE(gv.chart()->axes().isEmpty());
+}
+
+TEST(MainWindow, OpensWithTheFrontPageOfTheForm) {
+    app();
+    TForm1 form;
+    MainWindow window(form);
+    auto* stack = window.findChild<QStackedWidget*>();
+    ASSERT_NE(stack, nullptr);
+    EXPECT_EQ(stack->count(), 7);
+    form.user_click("OSWps1");
+    window.binder().sync();
+    EXPECT_EQ(stack->currentWidget()->objectName(), "OSWPage");
+}
