@@ -63,4 +63,48 @@ std::string_view line_time(std::string_view line) {
     return Copy(line, static_cast<long long>(Pos("tim=", line)) + 4, Length(line));
 }
 
+bool LineCuts::passes_identifier(std::string_view identifier) {
+    if (!identifier_known_ || identifier != identifier_) {
+        has_identifier_ = kavro::passes_identifier(line_, identifier);
+        identifier_ = identifier;
+        identifier_known_ = true;
+    }
+    return has_identifier_;
+}
+
+int LineCuts::rule_position(std::string_view rule) {
+    if (!rule_known_ || rule != rule_) {
+        rule_position_ = kavro::rule_position(rule, line_);
+        rule_ = rule;
+        rule_known_ = true;
+    }
+    return rule_position_;
+}
+
+std::string_view LineCuts::cursor_reference() {
+    if (!cursor_known_) {
+        cursor_ = kavro::cursor_reference(line_);
+        cursor_known_ = true;
+    }
+    return cursor_;
+}
+
+std::string_view LineCuts::event_name(std::string_view identifier, std::string_view container) {
+    if (!event_known_ || identifier != event_identifier_ || container != event_container_) {
+        event_ = kavro::event_name(line_, identifier, container);
+        event_identifier_ = identifier;
+        event_container_ = container;
+        event_known_ = true;
+    }
+    return event_;
+}
+
+std::string_view LineCuts::line_time() {
+    if (!time_known_) {
+        time_ = kavro::line_time(line_);
+        time_known_ = true;
+    }
+    return time_;
+}
+
 } // namespace kavro

@@ -39,6 +39,40 @@ std::string_view rule_value(std::string_view line, int position, std::string_vie
 // Everything after the first "tim=".
 std::string_view line_time(std::string_view line);
 
+// One line as the line analyses of the scan see it. The cuts they share are
+// made once: each is worked out on first use and kept, the identifier test,
+// event name and rule position for the last identifier, container or rule
+// asked for. With the usual rules the three wait-line analyses share all
+// three, so a wait line is searched once for them instead of three times.
+class LineCuts {
+public:
+    explicit LineCuts(std::string_view line) : line_(line) {}
+    std::string_view text() const { return line_; }
+
+    bool passes_indicator(std::string_view indicator) const {
+        return kavro::passes_indicator(line_, indicator);
+    }
+    bool passes_identifier(std::string_view identifier);
+    int rule_position(std::string_view rule);
+    std::string_view cursor_reference();
+    std::string_view event_name(std::string_view identifier, std::string_view container);
+    std::string_view line_time();
+
+private:
+    std::string_view line_;
+    bool has_identifier_ = false, identifier_known_ = false;
+    std::string_view identifier_;
+    int rule_position_ = 0;
+    bool rule_known_ = false;
+    std::string_view rule_;
+    std::string_view cursor_;
+    bool cursor_known_ = false;
+    std::string_view event_, event_identifier_, event_container_;
+    bool event_known_ = false;
+    std::string_view time_;
+    bool time_known_ = false;
+};
+
 // What is left of `text` once its first n characters are deleted; n of 0 or
 // less leaves it whole.
 std::string_view drop_front(std::string_view text, long long n);

@@ -17,46 +17,38 @@ std::vector<std::string> rule_texts(const StringTable& table) {
 
 // General statistics of wait lines: one trace_detail row per matching
 // metric, the cursor and event, the value, the metric and the line time.
-void plot_wait_metrics(std::string_view line, const LineRules& rules, StringTable& trace_detail,
+void plot_wait_metrics(LineCuts& line, const LineRules& rules, StringTable& trace_detail,
                        std::string& event) {
-    if (!passes_indicator(line, rules.indicator) || !passes_identifier(line, rules.identifier))
+    if (!line.passes_indicator(rules.indicator) || !line.passes_identifier(rules.identifier))
         return;
-    std::string_view time;
     bool named = false;
     for (const std::string& metric : rules.metrics) {
-        const int p = rule_position(metric, line);
+        const int p = line.rule_position(metric);
         if (p == 0) continue;
         if (!named) {
-            event.assign(cursor_reference(line));
-            event.append(event_name(line, rules.identifier, rules.container));
-            time = line_time(line);
+            event.assign(line.cursor_reference());
+            event.append(line.event_name(rules.identifier, rules.container));
             named = true;
         }
-        trace_detail.AppendRow({event, rule_value(line, p, metric, " "), metric, time});
+        trace_detail.AppendRow(
+            {event, rule_value(line.text(), p, metric, " "), metric, line.line_time()});
     }
 }
 
 // General statistics of fetch lines: one trace_detail2 row per matching
 // metric, named "#3:FETCH(cr=)".
-void plot_fetch_metrics(std::string_view line, const LineRules& rules, StringTable& trace_detail2,
+void plot_fetch_metrics(LineCuts& line, const LineRules& rules, StringTable& trace_detail2,
                         std::string& event) {
-    if (!passes_indicator(line, rules.indicator)) return;
-    std::string_view ref, time;
-    bool referenced = false;
+    if (!line.passes_indicator(rules.indicator)) return;
     for (const std::string& metric : rules.metrics) {
-        const int p = rule_position(metric, line);
+        const int p = line.rule_position(metric);
         if (p == 0) continue;
-        if (!referenced) {
-            ref = cursor_reference(line);
-            time = line_time(line);
-            referenced = true;
-        }
-        event.assign(ref);
+        event.assign(line.cursor_reference());
         event.append(rules.indicator);
         event.push_back('(');
         event.append(metric);
         event.push_back(')');
-        trace_detail2.AppendRow({event, rule_value(line, p, metric, ","), time});
+        trace_detail2.AppendRow({event, rule_value(line.text(), p, metric, ","), line.line_time()});
     }
 }
 
@@ -83,14 +75,15 @@ void scan_trace(TracePage& page, const ScanRules& rules) {
     const int rows = lines.RowCount();
     try {
         for (int r = 1; r < rows; ++r) {
-            const std::string_view line = lines.Cell(0, r);
-            if (line.empty()) continue;
+            const std::string_view text = lines.Cell(0, r);
+            if (text.empty()) continue;
+            LineCuts line(text);
             plot_wait_metrics(line, rules.general_wait, page.trace_detail, buffer);
             plot_fetch_metrics(line, rules.general_fetch, page.trace_detail2, buffer);
             count_wait_events(line, rules.events_wait, touch_grid1, buffer);
             count_fetch_metrics(line, rules.events_fetch, touch_grid1, buffer);
             count_blocks(line, rules.blocks, touch_grid2, buffer);
-            extract_plan_line(line, page.execplan_grid, buffer);
+            extract_plan_line(text, page.execplan_grid, buffer);
         }
     } catch (...) {
         // Not handled here: the touch sums updated before the error are

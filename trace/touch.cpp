@@ -77,70 +77,57 @@ void TouchTable::flush() {
     pending_.clear();
 }
 
-void count_wait_events(std::string_view line, const LineRules& rules, TouchTable& touch_grid1,
+void count_wait_events(LineCuts& line, const LineRules& rules, TouchTable& touch_grid1,
                        std::string& key) {
-    if (!passes_indicator(line, rules.indicator) || !passes_identifier(line, rules.identifier))
+    if (!line.passes_indicator(rules.indicator) || !line.passes_identifier(rules.identifier))
         return;
     bool keyed = false;
     for (const std::string& metric : rules.metrics) {
-        const int p = rule_position(metric, line);
+        const int p = line.rule_position(metric);
         if (p == 0) continue;
         // One key for the line: every matching metric adds into the row of
         // its event.
         if (!keyed) {
-            key.assign(cursor_reference(line));
-            key.append(event_name(line, rules.identifier, rules.container));
+            key.assign(line.cursor_reference());
+            key.append(line.event_name(rules.identifier, rules.container));
             keyed = true;
         }
-        touch_grid1.add(key, rule_value(line, p, metric, " "));
+        touch_grid1.add(key, rule_value(line.text(), p, metric, " "));
     }
 }
 
-void count_fetch_metrics(std::string_view line, const LineRules& rules, TouchTable& touch_grid1,
+void count_fetch_metrics(LineCuts& line, const LineRules& rules, TouchTable& touch_grid1,
                          std::string& key) {
-    if (!passes_indicator(line, rules.indicator)) return;
-    std::string_view ref;
-    bool referenced = false;
+    if (!line.passes_indicator(rules.indicator)) return;
     for (const std::string& metric : rules.metrics) {
-        const int p = rule_position(metric, line);
+        const int p = line.rule_position(metric);
         if (p == 0) continue;
-        if (!referenced) {
-            ref = cursor_reference(line);
-            referenced = true;
-        }
-        key.assign(ref);
+        key.assign(line.cursor_reference());
         key.append(rules.indicator);
         key.push_back('(');
         key.append(metric);
         key.push_back(')');
-        touch_grid1.add(key, rule_value(line, p, metric, ","));
+        touch_grid1.add(key, rule_value(line.text(), p, metric, ","));
     }
 }
 
-void count_blocks(std::string_view line, const LineRules& rules, TouchTable& touch_grid2,
+void count_blocks(LineCuts& line, const LineRules& rules, TouchTable& touch_grid2,
                   std::string& key) {
-    if (!passes_indicator(line, rules.indicator) || !passes_identifier(line, rules.identifier))
+    if (!line.passes_indicator(rules.indicator) || !line.passes_identifier(rules.identifier))
         return;
-    std::string_view ref, name;
-    bool named = false;
     for (const std::string& metric : rules.metrics) {
-        const int p = rule_position(metric, line);
+        const int p = line.rule_position(metric);
         if (p == 0) continue;
-        if (!named) {
-            ref = cursor_reference(line);
-            name = event_name(line, rules.identifier, rules.container);
-            named = true;
-        }
         // From the metric through the blank that ends its value; empty when
         // no blank follows.
-        const std::string_view from_metric = Copy(line, p, Length(line));
+        const std::string_view from_metric = Copy(line.text(), p, Length(line.text()));
         const std::string_view object = Copy(from_metric, 1, Pos(" ", from_metric));
-        key.assign(ref);
-        key.append(name);
+        key.assign(line.cursor_reference());
+        key.append(line.event_name(rules.identifier, rules.container));
         key.push_back('(');
         key.append(object);
         key.push_back(')');
-        touch_grid2.add(key, rule_value(line, p, metric, " "));
+        touch_grid2.add(key, rule_value(line.text(), p, metric, " "));
     }
 }
 

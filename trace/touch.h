@@ -5,6 +5,7 @@
 
 #include "core/hash.h"
 #include "core/string_table.h"
+#include "trace/cuts.h"
 #include "trace/scan.h"
 
 #include <string>
@@ -60,17 +61,17 @@ private:
 
 // The wait-event analysis of wait lines: key cursor reference and event
 // name, value each matching metric's blank-cut number.
-void count_wait_events(std::string_view line, const LineRules& rules, TouchTable& touch_grid1,
+void count_wait_events(LineCuts& line, const LineRules& rules, TouchTable& touch_grid1,
                        std::string& key);
 
 // The wait-event analysis of fetch lines: key cursor reference, fetch
 // indicator and "(metric)", value the comma-cut number.
-void count_fetch_metrics(std::string_view line, const LineRules& rules, TouchTable& touch_grid1,
+void count_fetch_metrics(LineCuts& line, const LineRules& rules, TouchTable& touch_grid1,
                          std::string& key);
 
 // The block analysis: key cursor reference, event name and "(object part)",
 // the object part running from the metric through the blank after it.
-void count_blocks(std::string_view line, const LineRules& rules, TouchTable& touch_grid2,
+void count_blocks(LineCuts& line, const LineRules& rules, TouchTable& touch_grid2,
                   std::string& key);
 
 } // namespace kavro
