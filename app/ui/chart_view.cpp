@@ -45,11 +45,14 @@ qint64 day_fraction_ms(double fraction) {
 }
 
 // Category axes reject repeated texts; a repeated label gets zero-width
-// spaces appended, which a reader does not see.
+// spaces appended, which a reader does not see. Axis labels are drawn as
+// rich text, which folds runs of blanks into one; no-break spaces keep the
+// indentation and padding of plan operations.
 QStringList unique_labels(const QStringList& labels) {
     QStringList out;
     std::unordered_map<QString, int> seen;
-    for (const QString& l : labels) {
+    for (QString l : labels) {
+        l.replace(QChar(' '), QChar(0x00A0));
         int& n = seen[l];
         out << (n == 0 ? l : l + QString(n, QChar(0x200B)));
         ++n;
@@ -84,6 +87,39 @@ QList<QPointF> line_points(const Series& s) {
         i = j;
     }
     return out;
+}
+
+// Fits the value axes of a line chart to the series that are drawn, so that
+// hiding most lines shows the rest at full height.
+void fit_line_axes(QChart* c, const Chart& model, bool value_bottom) {
+    double xlo = std::numeric_limits<double>::max(), xhi = std::numeric_limits<double>::lowest();
+    double llo = 0, lhi = 0, rlo = 0, rhi = 0;
+    for (int i = 0; i < model.series_count(); ++i) {
+        const Series& s = model.series(i);
+        if (s.kind() != SeriesKind::Line || !s.active()) continue;
+        double& lo = s.right_axis() ? rlo : llo;
+        double& hi = s.right_axis() ? rhi : lhi;
+        for (const Point& p : s.points()) {
+            xlo = std::min(xlo, p.x);
+            xhi = std::max(xhi, p.x);
+            lo = std::min(lo, p.y);
+            hi = std::max(hi, p.y);
+        }
+    }
+    for (QAbstractAxis* axis : c->axes()) {
+        auto* v = qobject_cast<QValueAxis*>(axis);
+        if (!v) continue;
+        if (axis->alignment() == Qt::AlignBottom) {
+            if (!value_bottom) continue;
+            if (xlo > xhi) xlo = 0, xhi = 1;
+            if (xhi <= xlo) xhi = xlo + 1;
+            v->setRange(xlo, xhi);
+        } else if (axis->alignment() == Qt::AlignLeft) {
+            v->setRange(llo, lhi > llo ? lhi * 1.05 : llo + 1);
+        } else if (axis->alignment() == Qt::AlignRight) {
+            v->setRange(rlo, rhi > rlo ? rhi * 1.05 : rlo + 1);
+        }
+    }
 }
 
 } // namespace
@@ -173,11 +209,12 @@ void ChartView::update_flags() {
     for (std::size_t i = 0; i < model_->title().size(); ++i)
         title += (i ? "\n" : "") + to_qstring(model_->title()[i]);
     chart()->setTitle(title);
-    bool bars_changed = false;
+    bool bars_changed = false, lines_shown_changed = false;
     for (int i = 0; i < model_->series_count(); ++i) {
         const Series& s = model_->series(i);
         QAbstractSeries* d = drawn_[static_cast<std::size_t>(i)];
         if (auto* line = qobject_cast<QLineSeries*>(d)) {
+            lines_shown_changed |= line->isVisible() != s.active();
             line->setVisible(s.active());
             line->setColor(to_qcolor(s.colour(), static_cast<std::size_t>(i)));
             line->setPointLabelsVisible(s.marks_visible());
@@ -186,19 +223,27 @@ void ChartView::update_flags() {
         }
     }
     if (bars_changed) rebuild();
+    else if (lines_shown_changed)
+        fit_line_axes(chart(), *model_, !style_.labels_on_bottom_axis);
 }
 
 void ChartView::rebuild() {
-    QChart* c = chart();
     if (gantt_) {
         delete gantt_;
         gantt_ = nullptr;
     }
-    c->removeAllSeries();
-    for (QAbstractAxis* axis : c->axes()) {
-        c->removeAxis(axis);
-        delete axis;
-    }
+    // A fresh chart each time: removing the axes of a chart leaves their
+    // labels and title standing on the scene in some cases, where they show
+    // through the new ones.
+    QChart* old = chart();
+    auto* c = new QChart();
+    c->setMargins(style_.margins);
+    c->setBackgroundRoundness(0);
+    c->layout()->setContentsMargins(0, 0, 0, 0);
+    for (QGraphicsSimpleTextItem* item : note_items_) item->setParentItem(c);
+    setChart(c);
+    delete old;
+    if (!note_items_.empty()) connect(c, &QChart::plotAreaChanged, this, [this] { place_notes(); });
     drawn_.assign(static_cast<std::size_t>(model_->series_count()), nullptr);
     cached_.clear();
     categories_.clear();
@@ -209,6 +254,7 @@ void ChartView::rebuild() {
     c->setTitle(title);
     c->legend()->setVisible(style_.legend);
     c->legend()->setAlignment(style_.legend_alignment);
+    c->legend()->setShowToolTips(true); // the full text of a label cut to fit
     if (style_.legend_font) c->legend()->setFont(*style_.legend_font);
 
     bool any_bar = false, any_hbar = false, any_pie = false, any_gantt = false,
@@ -257,6 +303,12 @@ void ChartView::rebuild() {
     if (any_bar || any_hbar) {
         QAbstractBarSeries* bars = any_hbar ? static_cast<QAbstractBarSeries*>(new QHorizontalBarSeries())
                                             : static_cast<QAbstractBarSeries*>(new QBarSeries());
+        // Qt Charts cannot reverse a bar chart's category axis, so an inverted
+        // axis is drawn by handing the bars over last first. A paged chart
+        // gets empty rows up to a full page, so its bars keep their height.
+        const bool flip = any_hbar && style_.inverted_category_axis;
+        const qsizetype bar_rows = std::max<qsizetype>(labels.size(), style_.bars_per_page);
+        const auto source = [&](qsizetype k) { return flip ? bar_rows - 1 - k : k; };
         bool marks = false;
         for (int i = 0; i < model_->series_count(); ++i) {
             const Series& s = model_->series(i);
@@ -266,7 +318,10 @@ void ChartView::rebuild() {
             if (s.point_count() > 0 && (s.point_colour(0) >> 24) != 0) colour = s.point_colour(0);
             set->setColor(to_qcolor(colour, static_cast<std::size_t>(i)));
             set->setBorderColor(to_qcolor(colour, static_cast<std::size_t>(i)).darker(130));
-            for (int p = 0; p < s.point_count(); ++p) set->append(s.active() ? s.value(p) : 0.0);
+            for (qsizetype k = 0; k < std::max<qsizetype>(bar_rows, s.point_count()); ++k) {
+                const auto p = static_cast<int>(source(k));
+                set->append(s.active() && p >= 0 && p < s.point_count() ? s.value(p) : 0.0);
+            }
             marks |= s.marks_visible();
             bars->append(set);
             drawn_[static_cast<std::size_t>(i)] = bars;
@@ -274,7 +329,13 @@ void ChartView::rebuild() {
         bars->setLabelsVisible(marks);
         if (any_hbar) bars->setBarWidth(0.3); // bars offset by 70 percent of their room
         c->addSeries(bars);
-        categories_ = unique_labels(labels);
+        QStringList slot_labels;
+        for (qsizetype k = 0; k < bar_rows; ++k) {
+            const qsizetype j = source(k);
+            // Qt drops a null category, which would shift every bar.
+            slot_labels << (j < labels.size() ? labels[j] : QString(QChar(0x00A0)));
+        }
+        categories_ = unique_labels(slot_labels);
         if (categories_.isEmpty()) categories_ << QString();
         auto* cat = new QBarCategoryAxis();
         cat->append(categories_);
@@ -284,7 +345,6 @@ void ChartView::rebuild() {
         values->setLabelFormat(style_.value_format);
         if (!style_.value_axis_title.isEmpty()) values->setTitleText(style_.value_axis_title);
         if (any_hbar) {
-            cat->setReverse(style_.inverted_category_axis);
             c->addAxis(cat, Qt::AlignLeft);
             c->addAxis(values, Qt::AlignBottom);
         } else {
@@ -379,8 +439,6 @@ void ChartView::rebuild() {
         right->setLabelFormat(style_.value_format);
         c->addAxis(right, Qt::AlignRight);
     }
-    double xlo = std::numeric_limits<double>::max(), xhi = std::numeric_limits<double>::lowest();
-    double llo = 0, lhi = 0, rlo = 0, rhi = 0;
     for (int i = 0; i < model_->series_count(); ++i) {
         const Series& s = model_->series(i);
         if (s.kind() != SeriesKind::Line) continue;
@@ -397,23 +455,9 @@ void ChartView::rebuild() {
         line->attachAxis(bottom);
         line->attachAxis(s.right_axis() && right ? right : left);
         line->setVisible(s.active());
-        for (const QPointF& p : pts) {
-            xlo = std::min(xlo, p.x());
-            xhi = std::max(xhi, p.x());
-            double& lo = s.right_axis() ? rlo : llo;
-            double& hi = s.right_axis() ? rhi : lhi;
-            lo = std::min(lo, p.y());
-            hi = std::max(hi, p.y());
-        }
         drawn_[static_cast<std::size_t>(i)] = line;
     }
-    if (!style_.labels_on_bottom_axis) {
-        if (xlo > xhi) xlo = 0, xhi = 1;
-        if (xhi <= xlo) xhi = xlo + 1;
-        static_cast<QValueAxis*>(bottom)->setRange(xlo, xhi);
-    }
-    left->setRange(llo, lhi > llo ? lhi * 1.05 : llo + 1);
-    if (right) right->setRange(rlo, rhi > rlo ? rhi * 1.05 : rlo + 1);
+    fit_line_axes(c, *model_, !style_.labels_on_bottom_axis);
     place_notes();
 }
 
@@ -422,9 +466,13 @@ void ChartView::apply_bar_page() {
     auto axes = chart()->axes(Qt::Vertical);
     for (QAbstractAxis* axis : axes) {
         if (auto* cat = qobject_cast<QBarCategoryAxis*>(axis)) {
-            const int last = std::min<int>(first_bar_ + style_.bars_per_page - 1,
-                                           static_cast<int>(categories_.size()) - 1);
-            cat->setRange(categories_[first_bar_], categories_[last]);
+            const int n = static_cast<int>(categories_.size());
+            const int last = std::min<int>(first_bar_ + style_.bars_per_page - 1, n - 1);
+            // first_bar_ counts from the top of an inverted axis.
+            if (style_.inverted_category_axis)
+                cat->setRange(categories_[n - 1 - last], categories_[n - 1 - first_bar_]);
+            else
+                cat->setRange(categories_[first_bar_], categories_[last]);
         }
     }
 }
@@ -455,7 +503,12 @@ void ChartView::apply_view3d() {
 
 void ChartView::place_notes() {
     const QRectF plot = chart()->plotArea();
-    qreal y = plot.top() + 4;
+    // Above the plot when the chart's margin leaves room, so the notes never
+    // cover a bar; inside its top right corner otherwise.
+    qreal total = 0;
+    for (QGraphicsSimpleTextItem* item : note_items_) total += item->boundingRect().height();
+    qreal y =
+        plot.top() - chart()->rect().top() >= total + 2 ? plot.top() - total - 1 : plot.top() + 4;
     for (QGraphicsSimpleTextItem* item : note_items_) {
         item->setPos(plot.right() - item->boundingRect().width() - 6, y);
         y += item->boundingRect().height();
