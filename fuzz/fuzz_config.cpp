@@ -3,16 +3,12 @@
 #include "config/rules_page.h"
 #include "config/settings_page.h"
 
-#include <cstdio>
+#include "fuzz/memory_file.h"
 #include <string>
-#include <unistd.h>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const std::string path = "/tmp/kavro-fuzz-config-" + std::to_string(::getpid());
-    if (FILE* f = std::fopen(path.c_str(), "wb")) {
-        std::fwrite(data, 1, size, f);
-        std::fclose(f);
-    }
+    static const std::string path = kavro::fuzz::memory_file_path();
+    kavro::fuzz::write_memory_file(data, size);
     kavro::SettingsPage settings;
     kavro::OpenDialog d1, d2;
     kavro::Edit a, b, c, d;
