@@ -240,6 +240,10 @@ void ChartView::rebuild() {
     c->setMargins(style_.margins);
     c->setBackgroundRoundness(0);
     c->layout()->setContentsMargins(0, 0, 0, 0);
+    if (style_.grouped_numbers) {
+        c->setLocalizeNumbers(true);
+        c->setLocale(QLocale(QLocale::English, QLocale::UnitedStates));
+    }
     for (QGraphicsSimpleTextItem* item : note_items_) item->setParentItem(c);
     setChart(c);
     delete old;

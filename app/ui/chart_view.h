@@ -24,6 +24,7 @@ struct ChartStyle {
     Qt::Alignment legend_alignment = Qt::AlignBottom;
     std::optional<QFont> legend_font;
     QString value_format = "%.10g";      // label format of the value axes
+    bool grouped_numbers = false;        // value labels with thousands separators (1,234.5)
     QString value_axis_title;            // title of the value axis
     bool labels_on_bottom_axis = false;  // line/bar charts: the bottom axis shows point labels
     bool time_axis = false;              // Gantt: bottom axis in hh:mm:ss

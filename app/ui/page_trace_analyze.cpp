@@ -53,6 +53,7 @@ QGroupBox* timeline_box(Binder& b) {
     style.legend_alignment = Qt::AlignRight;
     style.legend_font = legend_font();
     style.value_format = "%.10g";
+    style.grouped_numbers = true;
     style.mouse_zoom = true;
     grid->addWidget(b.chart("trace_graph", style), 0, 0);
 
