@@ -2,6 +2,7 @@
 
 #include <QSignalBlocker>
 
+#include <set>
 #include <stdexcept>
 
 namespace kavro::ui {
@@ -27,7 +28,9 @@ void Binder::sync() {
     syncing_ = false;
 }
 
-QLabel* Binder::label(const QString& text) { return new QLabel(text); }
+QLabel* Binder::label(const QString& text) {
+    return new QLabel(text);
+}
 
 QLabel* Binder::heading(const QString& text) {
     auto* l = new QLabel(text);
@@ -59,7 +62,8 @@ QLineEdit* Binder::edit(const std::string& name) {
 QPushButton* Binder::button(const std::string& name, const QString& caption) {
     auto* w = new QPushButton(caption);
     w->setObjectName(QString::fromStdString(name));
-    connect(w, &QPushButton::clicked, this, [this, name] { act([&] { return form_.user_click(name); }); });
+    connect(w, &QPushButton::clicked, this,
+            [this, name] { act([&] { return form_.user_click(name); }); });
     return w;
 }
 
@@ -70,9 +74,8 @@ QComboBox* Binder::selector(const std::string& name) {
     w->setEditable(model.editable());
     w->setInsertPolicy(QComboBox::NoInsert);
     w->setMaxVisibleItems(25);
-    connect(w, &QComboBox::activated, this, [this, name](int index) {
-        act([&] { return form_.user_pick(name, index); });
-    });
+    connect(w, &QComboBox::activated, this,
+            [this, name](int index) { act([&] { return form_.user_pick(name, index); }); });
     if (model.editable()) {
         connect(w->lineEdit(), &QLineEdit::textEdited, this, [this, name](const QString& text) {
             act([&] { return form_.user_set(name, text.toStdString()); });
@@ -103,7 +106,8 @@ QCheckBox* Binder::check(const std::string& name, const QString& caption) {
     auto* w = new QCheckBox(caption);
     w->setObjectName(QString::fromStdString(name));
     w->setChecked(model.checked());
-    connect(w, &QCheckBox::clicked, this, [this, name] { act([&] { return form_.user_click(name); }); });
+    connect(w, &QCheckBox::clicked, this,
+            [this, name] { act([&] { return form_.user_click(name); }); });
     syncs_.push_back([w, &model] {
         QSignalBlocker block(w);
         w->setChecked(model.checked());
@@ -118,9 +122,8 @@ QSlider* Binder::track(const std::string& name, Qt::Orientation orientation) {
     w->setRange(model.min(), model.max());
     w->setValue(model.position());
     w->setTickPosition(QSlider::NoTicks);
-    connect(w, &QSlider::valueChanged, this, [this, name](int value) {
-        act([&] { return form_.user_track(name, value); });
-    });
+    connect(w, &QSlider::valueChanged, this,
+            [this, name](int value) { act([&] { return form_.user_track(name, value); }); });
     syncs_.push_back([w, &model] {
         QSignalBlocker block(w);
         w->setValue(model.position());
@@ -136,7 +139,8 @@ QRadioButton* Binder::radio(const std::string& name, const QString& caption) {
     // uncheck buttons behind the form's back.
     w->setAutoExclusive(false);
     w->setChecked(model.checked());
-    connect(w, &QRadioButton::clicked, this, [this, name] { act([&] { return form_.user_click(name); }); });
+    connect(w, &QRadioButton::clicked, this,
+            [this, name] { act([&] { return form_.user_click(name); }); });
     syncs_.push_back([w, &model] {
         QSignalBlocker block(w);
         w->setChecked(model.checked());
@@ -172,6 +176,12 @@ GridView* Binder::grid(const std::string& name, const std::vector<int>& widths) 
     StringTable& model = must(TForm1::find(form_.tables, name), name);
     auto* w = new GridView(model, widths);
     w->setObjectName(QString::fromStdString(name));
+    // Result tables sort their view by a header click; raw lines, rules and
+    // the ps rows (which have their own sort choices) do not.
+    static const std::set<std::string> sortable = {"trace_detail", "trace_detail2", "touch_grid1",
+                                                   "touch_grid2",  "execplan_grid", "exec_anal",
+                                                   "objname_grid", "nets_anal",     "nets_raw"};
+    w->set_sortable(sortable.count(name) > 0);
     syncs_.push_back([w] { w->refresh(); });
     return w;
 }

@@ -8,6 +8,7 @@
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QBarSeries>
+#include <QHeaderView>
 #include <QLineSeries>
 #include <QPieSeries>
 
@@ -114,4 +115,32 @@ TEST(MainWindow, OpensWithTheFrontPageOfTheForm) {
     form.user_click("OSWps1");
     window.binder().sync();
     EXPECT_EQ(stack->currentWidget()->objectName(), "OSWPage");
+}
+
+TEST(GridView, HeaderClicksSortTheViewOnlyAndCopyGivesTabSeparatedRows) {
+    app();
+    StringTable t(2);
+    t.SetCell(0, 0, "Event");
+    t.SetCell(1, 0, "Time");
+    t.AppendRow({"b", "10"});
+    t.AppendRow({"a", "9"});
+    t.AppendRow({"c", "100"});
+    t.TrimTable();
+    GridView grid(t, {100, 100});
+    grid.set_sortable(true);
+    const auto column = [&](int c) {
+        QStringList out;
+        for (int r = 0; r < grid.model()->rowCount(); ++r)
+            out << grid.model()->data(grid.model()->index(r, c), Qt::DisplayRole).toString();
+        return out;
+    };
+    emit grid.horizontalHeader()->sectionClicked(1);
+    EXPECT_EQ(column(1), (QStringList{"9", "10", "100"})); // numbers as numbers
+    emit grid.horizontalHeader()->sectionClicked(1);
+    EXPECT_EQ(column(1), (QStringList{"100", "10", "9"}));
+    EXPECT_EQ(t.Cell(0, 1), "b"); // the table itself keeps its order
+    grid.selectRow(0);
+    EXPECT_EQ(grid.selected_text(), "c\t100\n");
+    emit grid.horizontalHeader()->sectionClicked(1);
+    EXPECT_EQ(column(0), (QStringList{"b", "a", "c"}));
 }
