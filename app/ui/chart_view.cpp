@@ -453,7 +453,9 @@ void ChartView::rebuild() {
         line->replace(pts);
         line->setPointLabelsFormat("@yPoint");
         line->setPointLabelsVisible(s.marks_visible());
-        line->setPointLabelsClipping(true);
+        // Only a chart the mouse zooms has points outside its plot; elsewhere
+        // clipping would only cut the labels of the first and last points.
+        line->setPointLabelsClipping(style_.mouse_zoom);
         if (s.point_count() <= 200) line->setPointsVisible(true);
         c->addSeries(line);
         line->attachAxis(bottom);
@@ -498,7 +500,24 @@ void ChartView::apply_view3d() {
         const qreal cx = r.width() / 2, cy = r.height() / 2;
         t.translate(o.horiz_offset, o.vert_offset);
         t.translate(cx, cy);
-        if (!o.orthogonal) t.rotate(o.rotation - 360, Qt::YAxis);
+        if (!o.orthogonal) {
+            // QTransform projects from a fixed 1024 pixels, which blows the
+            // near side of a wide chart up past the view; scaling around the
+            // rotation sets the eye's distance from the perspective option
+            // instead, and the rotated chart is shrunk to fit its view. A
+            // flat picture seen edge-on shows nothing, so the turn is drawn
+            // at five sixths of the angle: 270 shows it at 75 degrees.
+            const qreal k = r.width() * 100.0 / (2 * std::clamp(o.perspective, 1, 90)) / 1024.0;
+            QTransform rot;
+            rot.scale(k, k);
+            rot.rotate((o.rotation - 360) * 5.0 / 6.0, Qt::YAxis);
+            rot.scale(1 / k, 1 / k);
+            const QRectF b = rot.mapRect(QRectF(-cx, -cy, r.width(), r.height()));
+            const qreal fit = std::min({qreal(1), r.width() / std::max(b.width(), qreal(1)),
+                                        r.height() / std::max(b.height(), qreal(1))});
+            t.scale(fit, fit);
+            t = rot * t;
+        }
         t.scale(o.zoom / 100.0, o.zoom / 100.0);
         t.translate(-cx, -cy);
     }
