@@ -1,6 +1,7 @@
 #include "trace/load.h"
 
 #include "core/line_reader.h"
+#include "core/progress.h"
 
 namespace kavro {
 
@@ -8,7 +9,10 @@ void load_trace_file(TracePage& page) {
     page.trace_grid.ResetTable();
     LineReader reader(page.SQLIdList.text);
     std::string_view line;
-    while (reader.next(line)) page.trace_grid.AppendLine(line);
+    while (reader.next(line)) {
+        page.trace_grid.AppendLine(line);
+        progress_step(reader.bytes_consumed(), reader.file_size(), page.SQLIdList.text);
+    }
 }
 
 namespace {

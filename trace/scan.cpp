@@ -1,5 +1,6 @@
 #include "trace/scan.h"
 
+#include "core/progress.h"
 #include "trace/cuts.h"
 #include "trace/plan.h"
 #include "trace/touch.h"
@@ -75,6 +76,8 @@ void scan_trace(TracePage& page, const ScanRules& rules) {
     const int rows = lines.RowCount();
     try {
         for (int r = 1; r < rows; ++r) {
+            progress_step(static_cast<std::uint64_t>(r), static_cast<std::uint64_t>(rows),
+                          "Anlayze SQL Trace File");
             const std::string_view text = lines.Cell(0, r);
             if (text.empty()) continue;
             LineCuts line(text);

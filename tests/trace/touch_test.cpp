@@ -1,5 +1,6 @@
 // Touch counts: touch_grid1 per cursor and event or fetch metric,
 // touch_grid2 per cursor, event and object.
+#include "core/error.h"
 #include "trace_form.h"
 
 using namespace kavro;
@@ -113,4 +114,27 @@ TEST(TraceTouch, NonNumberOnASecondOccurrenceEndsTheRunKeepingEarlierSums) {
                     {"#5:db file sequential read(obj#=77 )", "77", "1"}}));
     EXPECT_EQ(t.page().trace_graph.series_count(), 0);
     EXPECT_FALSE(analyze_tab_in_front(t.page()));
+}
+
+// Cancelling the analysis from the progress dialog ends it like any error:
+// the sums of the lines scanned before stay, written out.
+TEST(TraceTouch, CancelledRunKeepsTheSumsOfTheLinesScanned) {
+    struct CancelAtOnce : ProgressSink {
+        void progress(std::uint64_t, std::uint64_t, std::string_view) override {
+            throw Error("Cancelled by user");
+        }
+    } cancel;
+    TraceForm t;
+    t.wait_rules();
+    t.load(std::vector<std::string>(40000, "WAIT #1: nam='e' ela= 2 obj#=7 tim=1"));
+    t.form.progress = &cancel;
+    EXPECT_FALSE(t.form.user_click("Button2"));
+    EXPECT_EQ(t.form.last_error(), "Cancelled by user");
+    const int scanned = t.page().trace_detail.RowCount() - 2;
+    ASSERT_GT(scanned, 1);
+    ASSERT_LT(scanned, 40000);
+    EXPECT_EQ(rows(t.page().touch_grid1),
+              (Rows{{"#1:e", std::to_string(2 * scanned), std::to_string(scanned)}}));
+    EXPECT_EQ(rows(t.page().touch_grid2),
+              (Rows{{"#1:e(obj#=7 )", std::to_string(7 * scanned), std::to_string(scanned)}}));
 }
