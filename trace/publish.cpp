@@ -53,6 +53,8 @@ RowSeries create_timeline_series(TracePage& page) {
     };
     const StringTable& waits = page.trace_detail;
     const StringTable& fetches = page.trace_detail2;
+    out.waits.reserve(static_cast<std::size_t>(data_rows_end(waits) - 1));
+    out.fetches.reserve(static_cast<std::size_t>(data_rows_end(fetches) - 1));
     for (int r = 1, end = data_rows_end(waits); r < end; ++r) {
         wait_series_title(waits, r, title);
         out.waits.push_back(series_for(title));
