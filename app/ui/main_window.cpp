@@ -2,8 +2,12 @@
 
 #include "app/ui/pages.h"
 
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QGuiApplication>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QScreen>
 
 namespace kavro::ui {
@@ -15,6 +19,7 @@ MainWindow::MainWindow(TForm1& form)
     form_.shell = &shell_;
     form_.progress = &progress_;
     setWindowTitle(TForm1::kCaption);
+    setAcceptDrops(true);
     build_menu();
     build_pages();
     resize(TForm1::kClientWidth, TForm1::kClientHeight + menuBar()->sizeHint().height());
@@ -79,6 +84,46 @@ void MainWindow::build_pages() {
         if (it != page_widgets_.end() && stack_->currentWidget() != it->second)
             stack_->setCurrentWidget(it->second);
     });
+}
+
+std::optional<std::pair<std::string, std::string>> MainWindow::front_load_tab() const {
+    struct LoadTab {
+        const PageControl* page;
+        const char* edit;
+        const char* load;
+    };
+    const LoadTab tabs[] = {{&form_.trace.Page_SQL_Hist, "SQLIdList", "Button102"},
+                            {&form_.ps.OSWPage, "osw_filename", "Button85"},
+                            {&form_.mpstat.mpstat_page, "mpstat_filename", "Button8"},
+                            {&form_.netstat.page_osw_nets, "netstat_filename", "Button12"}};
+    const PageControl* front = form_.front_page();
+    for (const LoadTab& t : tabs)
+        if (t.page == front && front->active_tab == 0)
+            return std::pair{std::string(t.edit), std::string(t.load)};
+    return std::nullopt;
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    const QMimeData* mime = event->mimeData();
+    if (front_load_tab() && mime->hasUrls() && !mime->urls().isEmpty() &&
+        mime->urls().first().isLocalFile())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.isEmpty() || !urls.first().isLocalFile()) return;
+    if (drop_file(urls.first().toLocalFile())) event->acceptProposedAction();
+}
+
+bool MainWindow::drop_file(const QString& file) {
+    // A file dropped on a load tab is named in its field and loaded.
+    const auto target = front_load_tab();
+    if (!target) return false;
+    const std::string path = QDir::toNativeSeparators(file).toStdString();
+    binder_.act(
+        [&] { return form_.user_set(target->first, path) && form_.user_click(target->second); });
+    return true;
 }
 
 void MainWindow::start() {

@@ -9,6 +9,9 @@
 #include <QStackedWidget>
 
 #include <map>
+#include <optional>
+#include <string>
+#include <utility>
 
 namespace kavro::ui {
 
@@ -21,13 +24,20 @@ public:
     Binder& binder() { return binder_; }
     // Runs the form's start-up once (the window's show event does it).
     void start();
+    // What dropping `file` on the window does: on a load tab, the file is
+    // named in its field and loaded; elsewhere nothing happens (false).
+    bool drop_file(const QString& file);
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void build_menu();
     void build_pages();
+    // The file-name edit and load button of the load tab in front, if any.
+    std::optional<std::pair<std::string, std::string>> front_load_tab() const;
 
     TForm1& form_;
     Binder binder_;

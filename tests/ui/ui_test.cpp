@@ -9,8 +9,10 @@
 #include <QApplication>
 #include <QBarSeries>
 #include <QHeaderView>
+
 #include <QLineSeries>
 #include <QPieSeries>
+#include <fstream>
 
 using namespace kavro;
 using namespace kavro::ui;
@@ -143,4 +145,25 @@ TEST(GridView, HeaderClicksSortTheViewOnlyAndCopyGivesTabSeparatedRows) {
     EXPECT_EQ(grid.selected_text(), "c\t100\n");
     emit grid.horizontalHeader()->sectionClicked(1);
     EXPECT_EQ(column(0), (QStringList{"b", "a", "c"}));
+}
+
+TEST(MainWindow, AFileDroppedOnALoadTabIsNamedAndLoaded) {
+    app();
+    const std::string path = std::string(KAVRO_FIXTURES) + "/drop.trc";
+    {
+        std::ofstream out(path);
+        out << "WAIT #1: nam='x' ela= 5 tim=10\nline two\n";
+    }
+    TForm1 form;
+    MainWindow window(form);
+    form.user_click("hISTORY1");
+    window.binder().sync();
+    EXPECT_TRUE(window.drop_file(QString::fromStdString(path)));
+    EXPECT_EQ(form.trace.SQLIdList.text, path);
+    EXPECT_EQ(form.trace.trace_grid.RowCount(), 4);
+    EXPECT_EQ(form.trace.trace_grid.Cell(0, 2), "line two");
+    form.user_tab("Page_SQL_Hist", 2); // not a load tab
+    window.binder().sync();
+    EXPECT_FALSE(window.drop_file(QString::fromStdString(path)));
+    std::remove(path.c_str());
 }
