@@ -10,7 +10,9 @@ QFont pixel_font(int pixels, const QString& family) {
     QFont f;
     if (!family.isEmpty()) {
         f.setFamily(family);
-        f.setStyleHint(QFont::TypeWriter);
+        // Where the named face is missing, fall back to one of its kind.
+        const bool fixed = family.contains("Courier") || family.contains("Mono");
+        f.setStyleHint(fixed ? QFont::TypeWriter : QFont::SansSerif);
     }
     f.setPixelSize(pixels);
     return f;
