@@ -138,7 +138,8 @@ public:
     QRectF boundingRect() const override { return chart_->plotArea(); }
     void paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*) override {
         painter->save();
-        painter->setClipRect(chart_->plotArea());
+        const QRectF plot = chart_->plotArea();
+        painter->setClipRect(plot);
         QFontMetrics fm(painter->font());
         for (std::size_t i = 0; i < bars_.size(); ++i) {
             const GanttBar& b = bars_[i];
@@ -148,14 +149,22 @@ public:
                 QPointF(static_cast<qreal>(day_fraction_ms(b.end)), b.position + 0.35), anchor_);
             QRectF r = QRectF(a, z).normalized();
             if (r.width() < 3) r.setWidth(3); // a process seen once still shows
+            // Bars of processes still running at the last snapshot end on the
+            // plot's right edge: keep such a bar inside, and put its label to
+            // the left of the bar (or inside it) where the right has no room.
+            if (r.right() > plot.right()) r.moveRight(plot.right());
             const QColor colour = to_qcolor(b.colour, i);
             painter->fillRect(r, colour);
             painter->setPen(colour.darker(150));
             painter->drawRect(r);
             painter->setPen(Qt::black);
             const QString label = to_qstring(b.label);
+            const qreal width = fm.horizontalAdvance(label);
+            qreal x = r.right() + 3;
+            if (x + width > plot.right())
+                x = r.left() - 3 - width >= plot.left() ? r.left() - 3 - width : r.left() + 3;
             if (r.height() >= fm.height() * 0.8)
-                painter->drawText(QPointF(r.right() + 3, r.center().y() + fm.ascent() / 2.0 - 1), label);
+                painter->drawText(QPointF(x, r.center().y() + fm.ascent() / 2.0 - 1), label);
         }
         painter->restore();
     }
