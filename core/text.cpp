@@ -1,13 +1,22 @@
 #include "core/text.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace kavro {
 
 int Pos(std::string_view x, std::string_view t) {
-    if (x.empty() || t.empty()) return 0;
-    const auto at = t.find(x);
-    return at == std::string_view::npos ? 0 : static_cast<int>(at) + 1;
+    if (x.empty() || t.empty() || x.size() > t.size()) return 0;
+    const void* at;
+    if (x.size() == 1) {
+        at = std::memchr(t.data(), x[0], t.size());
+    } else {
+        // glibc's memmem does not stop at every occurrence of the first
+        // character, which matters for markers such as " U " in lines full
+        // of blanks.
+        at = ::memmem(t.data(), t.size(), x.data(), x.size());
+    }
+    return at ? static_cast<int>(static_cast<const char*>(at) - t.data()) + 1 : 0;
 }
 
 std::string_view Copy(std::string_view t, long long p, long long n) {
