@@ -1,4 +1,5 @@
 #include "core/convert.h"
+#include "core/progress.h"
 #include "core/text.h"
 #include "osw_ps/ps.h"
 
@@ -63,7 +64,9 @@ void cut_process_rows(PsPage& page, const TraceRulesPage& rules) {
 
     std::optional<FieldPositions> at;
     std::string time;
+    const auto lines = static_cast<std::uint64_t>(raw.RowCount());
     for (int r = 1; r < raw.RowCount(); ++r) {
+        progress_step(static_cast<std::uint64_t>(r), lines, "Anlayze OSW File");
         const std::string_view line = raw.Cell(0, r);
         // The time is taken before the exclusion test: a marker that an
         // exclusion matches still opens its snapshot.
@@ -85,7 +88,9 @@ void cut_process_rows(PsPage& page, const TraceRulesPage& rules) {
 void draw_process_lines(PsPage& page) {
     const StringTable& rows = page.osw_ps_grid;
     Chart& chart = page.osw_process_chart;
+    const auto count = static_cast<std::uint64_t>(rows.RowCount());
     for (int r = 1; r < rows.RowCount(); ++r) {
+        progress_step(static_cast<std::uint64_t>(r), count, "Process Load");
         const std::string_view time = rows.Cell(0, r);
         const std::string_view pid = rows.Cell(1, r);
         const double cpu = cpu_value(rows.Cell(3, r));

@@ -1,4 +1,5 @@
 #include "core/line_reader.h"
+#include "core/progress.h"
 #include "osw_ps/ps.h"
 
 #include <string>
@@ -20,6 +21,7 @@ void load_ps_file(PsPage& page) {
         grid.SetRowCount(grid.RowCount() + 1);
     do {
         grid.AppendLine(line);
+        progress_step(reader.bytes_consumed(), reader.file_size(), page.osw_filename.text);
     } while (reader.next(line));
 }
 

@@ -1,7 +1,11 @@
 #include "core/convert.h"
+#include "core/progress.h"
 #include "core/text.h"
 #include "osw_ps/ps.h"
 
+#include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <type_traits>
@@ -33,6 +37,18 @@ public:
     ScratchList(const ScratchList&) = delete;
     ScratchList& operator=(const ScratchList&) = delete;
 };
+
+// Progress of a sort: the rows the passes have partitioned so far, against
+// about n log2 n for the whole sort.
+struct SortProgress {
+    std::uint64_t done = 0;
+    std::uint64_t total = 1;
+    void partitioned(int rows) {
+        done += static_cast<std::uint64_t>(rows);
+        progress_step(std::min(done, total - 1), total, "Sort");
+    }
+};
+SortProgress sort_progress;
 
 void swap_rows(StringTable& table, int i, int j) {
     table.RowSnapshot(j, *scratch);
@@ -83,6 +99,7 @@ template <class Order> void pass(StringTable& table, const ColumnView& column, i
                 --J;
             }
         } while (I <= J);
+        sort_progress.partitioned(R - L + 1);
         if (J - L < R - I) {
             if (L < J) pass<Order>(table, column, L, J);
             L = I;
@@ -96,6 +113,8 @@ template <class Order> void pass(StringTable& table, const ColumnView& column, i
 template <class Order> void sort_rows(StringTable& table, ColumnView column, int L, int R) {
     if (L >= R) return;
     ScratchList list;
+    const auto rows = static_cast<std::uint64_t>(R - L + 1);
+    sort_progress = {0, rows * static_cast<std::uint64_t>(std::bit_width(rows)) + 1};
     pass<Order>(table, column, L, R);
 }
 

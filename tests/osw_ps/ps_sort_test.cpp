@@ -1,4 +1,6 @@
 // The " Sort Order " choices of the "Raw Data" tab.
+#include "core/error.h"
+#include "core/progress.h"
 #include "osw_ps/ps.h"
 #include "ps_form.h"
 
@@ -166,4 +168,37 @@ TEST(PsSort, LargeTablesEndInOrderWithEveryRowIntact) {
     SortRowsByNumberDesc(one, one.GetColumnView(3), 1, 1);
     SortRowsByText(one, one.GetColumnView(0), 1, 0);
     EXPECT_EQ(PsForm::rows(one), Rows{"a|2|x|1"});
+}
+
+// Cancelling from the progress dialog ends a load, an analysis or a sort like
+// any error: what was done stays, and a sort leaves every row whole.
+TEST(PsSort, CancellingKeepsWhatWasDoneAndEveryRowWhole) {
+    struct CancelAtOnce : ProgressSink {
+        void progress(std::uint64_t, std::uint64_t, std::string_view) override {
+            throw Error("Cancelled by user");
+        }
+    } cancel;
+    Rows archive = {marker("09:00:00")};
+    for (int i = 0; i < 40000; ++i)
+        archive.push_back(ps_line("oracle", std::to_string(i % 997), std::to_string(i % 89)));
+    PsForm t;
+    t.form.progress = &cancel;
+    EXPECT_FALSE(t.load(archive));
+    EXPECT_EQ(t.error(), "Cancelled by user");
+    const int loaded = t.form.ps.osw_grid.RowCount() - 2;
+    EXPECT_GT(loaded, 1);
+    EXPECT_LT(loaded, 40001);
+
+    t.form.progress = nullptr;
+    t.form.ps.osw_grid.ResetTable();
+    ASSERT_TRUE(t.load(archive));
+    ASSERT_TRUE(t.analyse());
+    Rows before = t.ps_rows();
+    t.form.progress = &cancel;
+    EXPECT_FALSE(t.form.user_click("RadioButton4"));
+    EXPECT_EQ(t.error(), "Cancelled by user");
+    Rows after = t.ps_rows();
+    std::sort(before.begin(), before.end());
+    std::sort(after.begin(), after.end());
+    EXPECT_EQ(after, before);
 }
