@@ -3,8 +3,8 @@
 namespace kavro {
 
 namespace detail {
-thread_local ProgressSink* progress_sink = nullptr;
-thread_local std::uint32_t progress_countdown = 16384;
+constinit thread_local ProgressSink* progress_sink = nullptr;
+constinit thread_local std::uint32_t progress_countdown = 16384;
 
 void progress_report(std::uint64_t done, std::uint64_t total, std::string_view what) {
     if (progress_sink) progress_sink->progress(done, total, what);

@@ -24,8 +24,12 @@ public:
 };
 
 namespace detail {
-extern thread_local ProgressSink* progress_sink;
-extern thread_local std::uint32_t progress_countdown;
+// constinit: without it every use calls a thread-local init wrapper, and the
+// null check the undefined-behaviour sanitizer puts after that call can read
+// stale flags once the linker relaxes the address computation (a false
+// "load of null pointer").
+extern constinit thread_local ProgressSink* progress_sink;
+extern constinit thread_local std::uint32_t progress_countdown;
 void progress_report(std::uint64_t done, std::uint64_t total, std::string_view what);
 } // namespace detail
 
