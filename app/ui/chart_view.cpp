@@ -4,20 +4,26 @@
 
 #include <QAreaSeries>
 #include <QBarCategoryAxis>
+#include <QBarSeries>
 #include <QBarSet>
 #include <QCategoryAxis>
 #include <QDateTime>
 #include <QDateTimeAxis>
+#include <QFileDialog>
 #include <QGraphicsLayout>
 #include <QGraphicsSimpleTextItem>
 #include <QHorizontalBarSeries>
-#include <QBarSeries>
 #include <QLegendMarker>
 #include <QLineSeries>
+#include <QListWidget>
+#include <QMenu>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPieSeries>
 #include <QPieSlice>
+#include <QSvgGenerator>
+#include <QToolTip>
 #include <QValueAxis>
 
 #include <algorithm>
@@ -36,6 +42,12 @@ namespace {
 
 constexpr int kDecimateAbove = 4000;
 constexpr int kBuckets = 2000;
+// Past this many entries the chart's own legend would squeeze the plot; a
+// scrolling list beside it takes over.
+constexpr int kLegendInChart = 24;
+constexpr int kSideLegendWidth = 220;
+// Vertical bar charts label every k-th bar when there are more than this.
+constexpr int kBarLabels = 16;
 
 // A time of day (fraction of a day) as milliseconds on a fixed local day, the
 // scale a date-time axis reads.
@@ -116,8 +128,10 @@ void fit_line_axes(QChart* c, const Chart& model, bool value_bottom) {
             v->setRange(xlo, xhi);
         } else if (axis->alignment() == Qt::AlignLeft) {
             v->setRange(llo, lhi > llo ? lhi * 1.05 : llo + 1);
+            v->applyNiceNumbers();
         } else if (axis->alignment() == Qt::AlignRight) {
             v->setRange(rlo, rhi > rlo ? rhi * 1.05 : rlo + 1);
+            v->applyNiceNumbers();
         }
     }
 }
@@ -127,7 +141,8 @@ void fit_line_axes(QChart* c, const Chart& model, bool value_bottom) {
 // Gantt bars drawn straight onto the chart's scene against its axes.
 class GanttItem : public QGraphicsItem {
 public:
-    GanttItem(QChart* chart, QAbstractSeries* anchor) : QGraphicsItem(chart), chart_(chart), anchor_(anchor) {
+    GanttItem(QChart* chart, QAbstractSeries* anchor)
+        : QGraphicsItem(chart), chart_(chart), anchor_(anchor) {
         setZValue(10);
     }
     void set_bars(std::vector<GanttBar> bars) {
@@ -136,6 +151,26 @@ public:
         update();
     }
     QRectF boundingRect() const override { return chart_->plotArea(); }
+    QRectF bar_rect(const GanttBar& b) const {
+        const QRectF plot = chart_->plotArea();
+        const QPointF a = chart_->mapToPosition(
+            QPointF(static_cast<qreal>(day_fraction_ms(b.start)), b.position - 0.35), anchor_);
+        const QPointF z = chart_->mapToPosition(
+            QPointF(static_cast<qreal>(day_fraction_ms(b.end)), b.position + 0.35), anchor_);
+        QRectF r = QRectF(a, z).normalized();
+        if (r.width() < 3) r.setWidth(3); // a process seen once still shows
+        // Bars of processes still running at the last snapshot end on the
+        // plot's right edge: keep such a bar inside, and put its label to the
+        // left of the bar (or inside it) where the right has no room.
+        if (r.right() > plot.right()) r.moveRight(plot.right());
+        return r;
+    }
+    // The bar under a point of the chart, for the hover text.
+    const GanttBar* bar_at(QPointF chart_pos) const {
+        for (const GanttBar& b : bars_)
+            if (bar_rect(b).adjusted(-1, -1, 1, 1).contains(chart_pos)) return &b;
+        return nullptr;
+    }
     void paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*) override {
         painter->save();
         const QRectF plot = chart_->plotArea();
@@ -143,16 +178,7 @@ public:
         QFontMetrics fm(painter->font());
         for (std::size_t i = 0; i < bars_.size(); ++i) {
             const GanttBar& b = bars_[i];
-            const QPointF a = chart_->mapToPosition(
-                QPointF(static_cast<qreal>(day_fraction_ms(b.start)), b.position - 0.35), anchor_);
-            const QPointF z = chart_->mapToPosition(
-                QPointF(static_cast<qreal>(day_fraction_ms(b.end)), b.position + 0.35), anchor_);
-            QRectF r = QRectF(a, z).normalized();
-            if (r.width() < 3) r.setWidth(3); // a process seen once still shows
-            // Bars of processes still running at the last snapshot end on the
-            // plot's right edge: keep such a bar inside, and put its label to
-            // the left of the bar (or inside it) where the right has no room.
-            if (r.right() > plot.right()) r.moveRight(plot.right());
+            const QRectF r = bar_rect(b);
             const QColor colour = to_qcolor(b.colour, i);
             painter->fillRect(r, colour);
             painter->setPen(colour.darker(150));
@@ -181,7 +207,13 @@ ChartView::ChartView(const Chart& model, ChartStyle style, QWidget* parent)
     chart()->setMargins(style_.margins);
     chart()->setBackgroundRoundness(0);
     chart()->layout()->setContentsMargins(0, 0, 0, 0);
-    if (style_.mouse_zoom) setRubberBand(QChartView::RectangleRubberBand);
+    if (style_.mouse_zoom) {
+        setRubberBand(QChartView::RectangleRubberBand);
+        // The right button scrolls; a right click without a drag opens the
+        // menu from mouseReleaseEvent.
+        setContextMenuPolicy(Qt::PreventContextMenu);
+    }
+    setMouseTracking(true);
     for (const QString& note : style_.notes) {
         auto* item = new QGraphicsSimpleTextItem(note, chart());
         item->setBrush(style_.notes_colour);
@@ -209,6 +241,23 @@ void ChartView::sync() {
         update_flags();
     } else {
         rebuild();
+        connect_hover();
+        fill_side_legend();
+    }
+    // A hidden series keeps its place in the legend, greyed.
+    for (std::size_t i = 0; i < drawn_.size(); ++i) {
+        auto* line = qobject_cast<QLineSeries*>(drawn_[i]);
+        if (!line) continue;
+        for (QLegendMarker* m : chart()->legend()->markers(line)) {
+            m->setVisible(true);
+            m->setLabelBrush(line->isVisible() ? QBrush(Qt::black) : QBrush(Qt::gray));
+        }
+    }
+    if (side_legend_) {
+        for (int i = 0; i < side_legend_->count() && i < model_->series_count(); ++i) {
+            if (model_->series(0).kind() == SeriesKind::Pie) break;
+            side_legend_->item(i)->setForeground(model_->series(i).active() ? Qt::black : Qt::gray);
+        }
     }
     apply_view3d();
 }
@@ -231,7 +280,8 @@ void ChartView::update_flags() {
             bars_changed = true;
         }
     }
-    if (bars_changed) rebuild();
+    if (bars_changed)
+        rebuild();
     else if (lines_shown_changed)
         fit_line_axes(chart(), *model_, !style_.labels_on_bottom_axis);
 }
@@ -270,17 +320,26 @@ void ChartView::rebuild() {
     c->legend()->setShowToolTips(true); // the full text of a label cut to fit
     if (style_.legend_font) c->legend()->setFont(*style_.legend_font);
 
-    bool any_bar = false, any_hbar = false, any_pie = false, any_gantt = false,
-         any_right = false;
+    bool any_bar = false, any_hbar = false, any_pie = false, any_gantt = false, any_right = false;
     for (int i = 0; i < model_->series_count(); ++i) {
         const Series& s = model_->series(i);
         cached_.push_back({s.data_revision(), s.kind()});
         switch (s.kind()) {
-        case SeriesKind::Line: any_right |= s.right_axis(); break;
-        case SeriesKind::Bar: any_bar = true; break;
-        case SeriesKind::HorizBar: any_hbar = true; break;
-        case SeriesKind::Pie: any_pie = true; break;
-        case SeriesKind::Gantt: any_gantt = true; break;
+        case SeriesKind::Line:
+            any_right |= s.right_axis();
+            break;
+        case SeriesKind::Bar:
+            any_bar = true;
+            break;
+        case SeriesKind::HorizBar:
+            any_hbar = true;
+            break;
+        case SeriesKind::Pie:
+            any_pie = true;
+            break;
+        case SeriesKind::Gantt:
+            any_gantt = true;
+            break;
         }
     }
 
@@ -314,8 +373,9 @@ void ChartView::rebuild() {
     }
 
     if (any_bar || any_hbar) {
-        QAbstractBarSeries* bars = any_hbar ? static_cast<QAbstractBarSeries*>(new QHorizontalBarSeries())
-                                            : static_cast<QAbstractBarSeries*>(new QBarSeries());
+        QAbstractBarSeries* bars =
+            any_hbar ? static_cast<QAbstractBarSeries*>(new QHorizontalBarSeries())
+                     : static_cast<QAbstractBarSeries*>(new QBarSeries());
         // Qt Charts cannot reverse a bar chart's category axis, so an inverted
         // axis is drawn by handing the bars over last first. A paged chart
         // gets empty rows up to a full page, so its bars keep their height.
@@ -374,7 +434,8 @@ void ChartView::rebuild() {
                 hi = std::max(hi, set->at(k));
             }
         values->setRange(lo, hi > lo ? hi * 1.05 : lo + 1);
-        first_bar_ = std::clamp(first_bar_, 0, std::max<int>(0, static_cast<int>(categories_.size()) - 1));
+        first_bar_ =
+            std::clamp(first_bar_, 0, std::max<int>(0, static_cast<int>(categories_.size()) - 1));
         apply_bar_page();
         c->legend()->setVisible(style_.legend);
         return;
@@ -476,6 +537,172 @@ void ChartView::rebuild() {
     place_notes();
 }
 
+bool ChartView::zoomable() const {
+    for (int i = 0; i < model_->series_count(); ++i)
+        if (model_->series(i).kind() == SeriesKind::Pie) return false;
+    return !style_.mouse_zoom;
+}
+
+void ChartView::show_tooltip(const QString& text) {
+    QToolTip::showText(QCursor::pos(), text, this);
+}
+
+namespace {
+QString plain(QString label) {
+    label.remove(QChar(0x200B));
+    label.replace(QChar(0x00A0), QChar(' '));
+    return label.trimmed();
+}
+QString number(double v) {
+    return QString::number(v, 'g', 12);
+}
+} // namespace
+
+void ChartView::connect_hover() {
+    QAbstractBarSeries* bars_done = nullptr;
+    for (std::size_t i = 0; i < drawn_.size(); ++i) {
+        QAbstractSeries* d = drawn_[i];
+        const int index = static_cast<int>(i);
+        if (auto* line = qobject_cast<QLineSeries*>(d)) {
+            connect(line, &QXYSeries::hovered, this, [this, index](const QPointF& at, bool state) {
+                if (!state || index >= model_->series_count()) return QToolTip::hideText();
+                const Series& s = model_->series(index);
+                const auto& pts = s.points();
+                if (pts.empty()) return;
+                // The nearest point of the model by x (points keep x order).
+                auto it = std::lower_bound(pts.begin(), pts.end(), at.x(),
+                                           [](const Point& p, double x) { return p.x < x; });
+                if (it == pts.end() ||
+                    (it != pts.begin() && at.x() - std::prev(it)->x < it->x - at.x()))
+                    it = std::prev(it == pts.end() ? pts.end() : it);
+                const int k = static_cast<int>(it - pts.begin());
+                QString text = to_qstring(s.title());
+                const QString label = to_qstring(s.label(k));
+                if (!label.isEmpty()) text += "\n" + label;
+                text += "\n" + number(it->y);
+                if (label.isEmpty()) text += "  (at " + number(it->x) + ")";
+                show_tooltip(text);
+            });
+        } else if (auto* pie = qobject_cast<QPieSeries*>(d)) {
+            connect(pie, &QPieSeries::hovered, this, [this](QPieSlice* slice, bool state) {
+                if (!state) return QToolTip::hideText();
+                show_tooltip(slice->label() + "\n" + number(slice->value()) + "  (" +
+                             QString::number(slice->percentage() * 100, 'f', 1) + "%)");
+            });
+        } else if (auto* bars = qobject_cast<QAbstractBarSeries*>(d); bars && bars != bars_done) {
+            bars_done = bars;
+            connect(bars, &QAbstractBarSeries::hovered, this,
+                    [this](bool state, int at, QBarSet* set) {
+                        if (!state || !set) return QToolTip::hideText();
+                        QString text = set->label();
+                        if (at >= 0 && at < categories_.size() && !plain(categories_[at]).isEmpty())
+                            text += (text.isEmpty() ? "" : "\n") + plain(categories_[at]);
+                        show_tooltip(text + "\n" + number(set->at(at)));
+                    });
+        }
+    }
+}
+
+void ChartView::fill_side_legend() {
+    // Entries the chart's own legend would show: series titles, or a pie's
+    // slices.
+    QStringList entries;
+    std::vector<QColor> colours;
+    for (int i = 0; i < model_->series_count(); ++i) {
+        const Series& s = model_->series(i);
+        if (s.kind() == SeriesKind::Gantt) continue;
+        if (s.kind() == SeriesKind::Pie) {
+            for (int p = 0; p < s.point_count(); ++p) {
+                entries << to_qstring(s.label(p));
+                colours.push_back(to_qcolor(s.point_colour(p), static_cast<std::size_t>(p)));
+            }
+        } else {
+            entries << to_qstring(s.title());
+            colours.push_back(to_qcolor(s.colour(), static_cast<std::size_t>(i)));
+        }
+    }
+    const bool side = style_.legend && entries.size() > kLegendInChart;
+    if (!side) {
+        if (side_legend_) side_legend_->hide();
+        return;
+    }
+    chart()->legend()->setVisible(false);
+    QMargins m = chart()->margins();
+    m.setRight(m.right() + kSideLegendWidth + 6);
+    chart()->setMargins(m);
+    if (!side_legend_) {
+        side_legend_ = new QListWidget(this);
+        side_legend_->setUniformItemSizes(true);
+        side_legend_->setSelectionMode(QAbstractItemView::NoSelection);
+        side_legend_->setFocusPolicy(Qt::NoFocus);
+        if (style_.legend_font) side_legend_->setFont(*style_.legend_font);
+    }
+    side_legend_->clear();
+    side_legend_->addItems(entries);
+    for (int i = 0; i < side_legend_->count(); ++i) {
+        QPixmap swatch(10, 10);
+        swatch.fill(colours[static_cast<std::size_t>(i)]);
+        side_legend_->item(i)->setIcon(QIcon(swatch));
+        side_legend_->item(i)->setToolTip(entries[i]);
+    }
+    side_legend_->show();
+    place_side_legend();
+}
+
+void ChartView::place_side_legend() {
+    if (!side_legend_ || side_legend_->isHidden()) return;
+    const QRect r = viewport()->geometry();
+    side_legend_->setGeometry(r.right() - kSideLegendWidth - 2, r.top() + 24, kSideLegendWidth,
+                              std::max(40, r.height() - 48));
+}
+
+QStringList ChartView::side_legend_entries() const {
+    QStringList out;
+    if (!side_legend_ || side_legend_->isHidden()) return out;
+    for (int i = 0; i < side_legend_->count(); ++i) out << side_legend_->item(i)->text();
+    return out;
+}
+
+bool ChartView::save_image(const QString& file) {
+    if (file.endsWith(".svg", Qt::CaseInsensitive)) {
+        QSvgGenerator svg;
+        svg.setFileName(file);
+        svg.setSize(size());
+        svg.setViewBox(rect());
+        svg.setTitle(chart()->title());
+        QPainter painter;
+        if (!painter.begin(&svg)) return false;
+        render(&painter);
+        return painter.end();
+    }
+    return grab().save(file, "PNG");
+}
+
+void ChartView::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu menu(this);
+    QAction* save = menu.addAction("Save Image...");
+    if (menu.exec(event->globalPos()) != save) return;
+    QString name = QFileDialog::getSaveFileName(this, "Save Image", objectName() + ".png",
+                                                "PNG image (*.png);;SVG image (*.svg)");
+    if (name.isEmpty()) return;
+    if (!name.endsWith(".png", Qt::CaseInsensitive) && !name.endsWith(".svg", Qt::CaseInsensitive))
+        name += ".png";
+    if (!save_image(name)) QMessageBox::warning(this, "Kavro", "Cannot write " + name);
+}
+
+void ChartView::mouseDoubleClickEvent(QMouseEvent* event) {
+    // Back to the whole chart: a rebuild fits every axis again.
+    if (zoomable() || style_.mouse_zoom) {
+        first_bar_ = 0;
+        revision_ = ~std::uint64_t(0);
+        cached_.clear();
+        sync();
+        event->accept();
+        return;
+    }
+    QChartView::mouseDoubleClickEvent(event);
+}
+
 void ChartView::apply_bar_page() {
     if (style_.bars_per_page <= 0 || categories_.isEmpty()) return;
     auto axes = chart()->axes(Qt::Vertical);
@@ -494,7 +721,8 @@ void ChartView::apply_bar_page() {
 
 void ChartView::scroll_bars(int delta) {
     if (style_.bars_per_page <= 0 || categories_.isEmpty()) return;
-    const int max_first = std::max<int>(0, static_cast<int>(categories_.size()) - style_.bars_per_page);
+    const int max_first =
+        std::max<int>(0, static_cast<int>(categories_.size()) - style_.bars_per_page);
     const int next = std::clamp(first_bar_ + delta, 0, max_first);
     if (next == first_bar_) return;
     first_bar_ = next;
@@ -551,12 +779,21 @@ void ChartView::resizeEvent(QResizeEvent* event) {
     QChartView::resizeEvent(event);
     apply_view3d();
     place_notes();
+    place_side_legend();
 }
 
 void ChartView::mousePressEvent(QMouseEvent* event) {
     if (style_.mouse_zoom && event->button() == Qt::RightButton) {
         right_dragging_ = true;
+        right_moved_ = false;
         drag_from_ = event->pos();
+        event->accept();
+        return;
+    }
+    if (zoomable() && event->button() == Qt::LeftButton) {
+        panning_ = true;
+        drag_from_ = event->pos();
+        setCursor(Qt::ClosedHandCursor);
         event->accept();
         return;
     }
@@ -566,6 +803,7 @@ void ChartView::mousePressEvent(QMouseEvent* event) {
 void ChartView::mouseMoveEvent(QMouseEvent* event) {
     if (right_dragging_) {
         const QPoint d = event->pos() - drag_from_;
+        if (d.manhattanLength() > 3) right_moved_ = true;
         if (style_.bars_per_page > 0) {
             const qreal row = chart()->plotArea().height() / std::max(1, style_.bars_per_page);
             const int rows = static_cast<int>(d.y() / std::max<qreal>(1, row));
@@ -580,12 +818,44 @@ void ChartView::mouseMoveEvent(QMouseEvent* event) {
         event->accept();
         return;
     }
+    if (panning_) {
+        const QPoint d = event->pos() - drag_from_;
+        chart()->scroll(-d.x(), d.y());
+        drag_from_ = event->pos();
+        event->accept();
+        return;
+    }
+    if (gantt_) {
+        const QPointF at = chart()->mapFromScene(mapToScene(event->pos()));
+        if (const GanttBar* b = gantt_->bar_at(at)) {
+            const auto time = [](double day) {
+                return QTime(0, 0)
+                    .addMSecs(static_cast<int>(std::llround(day * 86400000.0)))
+                    .toString("hh:mm:ss");
+            };
+            show_tooltip(to_qstring(b->label) + "\n" + time(b->start) + " - " + time(b->end));
+        } else {
+            QToolTip::hideText();
+        }
+    }
     QChartView::mouseMoveEvent(event);
 }
 
 void ChartView::mouseReleaseEvent(QMouseEvent* event) {
     if (right_dragging_ && event->button() == Qt::RightButton) {
         right_dragging_ = false;
+        // A right click that did not scroll opens the menu.
+        if (!right_moved_) {
+            QContextMenuEvent menu(QContextMenuEvent::Mouse, event->pos(),
+                                   event->globalPosition().toPoint());
+            contextMenuEvent(&menu);
+        }
+        event->accept();
+        return;
+    }
+    if (panning_ && event->button() == Qt::LeftButton) {
+        panning_ = false;
+        unsetCursor();
         event->accept();
         return;
     }
@@ -595,6 +865,11 @@ void ChartView::mouseReleaseEvent(QMouseEvent* event) {
 void ChartView::wheelEvent(QWheelEvent* event) {
     if (style_.bars_per_page > 0) {
         scroll_bars(event->angleDelta().y() > 0 ? -1 : 1);
+        event->accept();
+        return;
+    }
+    if (zoomable()) {
+        chart()->zoom(event->angleDelta().y() > 0 ? 1.25 : 0.8);
         event->accept();
         return;
     }

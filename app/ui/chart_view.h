@@ -9,10 +9,13 @@
 
 #include <QChartView>
 #include <QColor>
+#include <QContextMenuEvent>
 #include <QFont>
 #include <QStringList>
 
 #include <optional>
+
+class QListWidget;
 #include <vector>
 
 namespace kavro::ui {
@@ -56,6 +59,15 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+public:
+    // Writes the chart as PNG or SVG, by the name's extension.
+    bool save_image(const QString& file);
+    // Entries of the scrolling legend that replaces the chart's own when a
+    // chart has many series (empty otherwise).
+    QStringList side_legend_entries() const;
 
 private:
     struct Cached {
@@ -68,6 +80,11 @@ private:
     void apply_bar_page();
     void place_notes();
     bool same_shape() const;
+    void connect_hover();
+    void fill_side_legend();
+    void place_side_legend();
+    void show_tooltip(const QString& text);
+    bool zoomable() const;
 
     const Chart* model_;
     ChartStyle style_;
@@ -79,7 +96,10 @@ private:
     QStringList categories_;
     int first_bar_ = 0;
     bool right_dragging_ = false;
+    bool right_moved_ = false;
+    bool panning_ = false;
     QPoint drag_from_;
+    QListWidget* side_legend_ = nullptr;
 };
 
 // The colour of a series or point on screen: the automatic colour becomes

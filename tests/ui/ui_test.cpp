@@ -8,7 +8,9 @@
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QBarSeries>
+#include <QFileInfo>
 #include <QHeaderView>
+#include <QLegend>
 
 #include <QLineSeries>
 #include <QPieSeries>
@@ -166,4 +168,28 @@ TEST(MainWindow, AFileDroppedOnALoadTabIsNamedAndLoaded) {
     window.binder().sync();
     EXPECT_FALSE(window.drop_file(QString::fromStdString(path)));
     std::remove(path.c_str());
+}
+
+TEST(ChartView, ManySeriesGetAScrollingLegendAndChartsSaveAsPngOrSvg) {
+    app();
+    Chart chart;
+    for (int i = 0; i < 30; ++i) {
+        Series& s = chart.add_series(SeriesKind::Line);
+        s.set_title("process " + std::to_string(i));
+        s.add_value(i, "09:00:00");
+    }
+    chart.series(3).set_active(false);
+    ChartView view(chart, {});
+    view.resize(800, 500);
+    EXPECT_FALSE(view.chart()->legend()->isVisible());
+    const QStringList entries = view.side_legend_entries();
+    ASSERT_EQ(entries.size(), 30); // the hidden series keeps its entry
+    EXPECT_EQ(entries[3], "process 3");
+
+    const std::string dir = ::testing::TempDir();
+    for (const char* name : {"chart.png", "chart.svg"}) {
+        const QString file = QString::fromStdString(dir + name);
+        EXPECT_TRUE(view.save_image(file)) << name;
+        EXPECT_GT(QFileInfo(file).size(), 100) << name;
+    }
 }
