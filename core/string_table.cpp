@@ -13,7 +13,9 @@ constexpr std::size_t kMaxChunk = std::size_t(16) << 20;
 constexpr std::size_t kCompactSlack = std::size_t(8) << 20;
 } // namespace
 
-StringTable::StringTable(int col_count) : cols_(col_count < 1 ? 1 : col_count) { SetRowCount(2); }
+StringTable::StringTable(int col_count) : cols_(col_count < 1 ? 1 : col_count) {
+    SetRowCount(2);
+}
 
 StringTable::StringTable(StringTable&&) noexcept = default;
 StringTable& StringTable::operator=(StringTable&&) noexcept = default;
@@ -179,7 +181,9 @@ void StringTable::SetCell(int col, int row, std::string_view text) {
     store(c, text, c.cap != 0);
 }
 
-void StringTable::SetSlotCell(int col, std::string_view text) { SetCell(col, rows_ - 1, text); }
+void StringTable::SetSlotCell(int col, std::string_view text) {
+    SetCell(col, rows_ - 1, text);
+}
 
 void StringTable::CommitSlot() {
     if (rows_ == std::numeric_limits<int>::max()) throw std::length_error("table full");
@@ -251,6 +255,12 @@ void StringTable::AssignRow(int row, const std::vector<std::string>& texts) {
     const int n = std::min(cols_, static_cast<int>(texts.size()));
     for (int c = 0; c < n; ++c) SetCell(c, row, texts[static_cast<std::size_t>(c)]);
     maybe_compact();
+}
+
+void StringTable::SwapRows(int i, int j) {
+    if (i == j || i < 0 || j < 0 || i >= rows_ || j >= rows_) return;
+    ++revision_;
+    for (int c = 0; c < cols_; ++c) std::swap(rec(c, i), rec(c, j));
 }
 
 void CopyRow(const StringTable& source, int source_row, StringTable& target, int target_row) {

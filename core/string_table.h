@@ -69,6 +69,10 @@ public:
     // Fills `out` (reusing its storage) with the row's ColCount texts.
     void RowSnapshot(int row, std::vector<std::string>& out) const;
     void AssignRow(int row, const std::vector<std::string>& texts);
+    // Exchanges two rows whole. The same as taking row j into a scratch
+    // list, copying row i onto row j and assigning the list to row i, but
+    // without copying a text: texts read from either row stay valid.
+    void SwapRows(int i, int j);
 
     ColumnView GetColumnView(int col) const { return ColumnView(*this, col); }
 
@@ -126,6 +130,8 @@ void AppendCopyOfRow(const StringTable& source, int source_row, StringTable& tar
 inline std::string_view ColumnView::operator[](int row) const {
     return table_->Cell(column_, row);
 }
-inline int ColumnView::size() const { return table_->RowCount(); }
+inline int ColumnView::size() const {
+    return table_->RowCount();
+}
 
 } // namespace kavro

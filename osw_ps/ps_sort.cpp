@@ -26,18 +26,6 @@ std::string_view TextKey(std::string_view text) {
 
 namespace {
 
-// The one scratch list every pass of a sort swaps rows through; it exists
-// from the start of a sort to its end.
-std::unique_ptr<std::vector<std::string>> scratch;
-
-class ScratchList {
-public:
-    ScratchList() { scratch = std::make_unique<std::vector<std::string>>(); }
-    ~ScratchList() { scratch.reset(); }
-    ScratchList(const ScratchList&) = delete;
-    ScratchList& operator=(const ScratchList&) = delete;
-};
-
 // Progress of a sort: the rows the passes have partitioned so far, against
 // about n log2 n for the whole sort.
 struct SortProgress {
@@ -50,10 +38,11 @@ struct SortProgress {
 };
 SortProgress sort_progress;
 
+// Rows swap whole. Exchanging their cell records gives what going through a
+// scratch list (row j into it, row i onto row j, the list onto row i) gives,
+// without copying texts, and the pivot's text stays where the pass read it.
 void swap_rows(StringTable& table, int i, int j) {
-    table.RowSnapshot(j, *scratch);
-    CopyRow(table, i, table, j);
-    table.AssignRow(i, *scratch);
+    table.SwapRows(i, j);
 }
 
 struct ByText {
@@ -112,7 +101,6 @@ template <class Order> void pass(StringTable& table, const ColumnView& column, i
 
 template <class Order> void sort_rows(StringTable& table, ColumnView column, int L, int R) {
     if (L >= R) return;
-    ScratchList list;
     const auto rows = static_cast<std::uint64_t>(R - L + 1);
     sort_progress = {0, rows * static_cast<std::uint64_t>(std::bit_width(rows)) + 1};
     pass<Order>(table, column, L, R);

@@ -151,3 +151,14 @@ TEST(Items, AddUniqueItemComparesWholeTextsExactly) {
     EXPECT_EQ(s.items(), (std::vector<std::string>{"All", "all", " All", "All "}));
     EXPECT_EQ(s.text(), "");
 }
+
+TEST(StringTable, SwapRowsExchangesWholeRowsAndKeepsTextsReadable) {
+    StringTable t(2);
+    t.AppendRow({"a", "1"});
+    t.AppendRow({"bbbb", "2"});
+    const std::string_view pivot = t.Cell(0, 2);
+    t.SwapRows(1, 2);
+    EXPECT_EQ(t.Cell(0, 1), "bbbb");
+    EXPECT_EQ(t.Cell(1, 2), "1");
+    EXPECT_EQ(pivot, "bbbb"); // a text read before the swap still reads the same
+}
