@@ -2,6 +2,7 @@
 #include "core/progress.h"
 #include "core/text.h"
 #include "osw_ps/ps.h"
+#include "osw_ps/ps_text.h"
 
 #include <optional>
 #include <string>
@@ -10,6 +11,8 @@
 namespace kavro {
 
 double cpu_value(std::string_view text) {
+    double plain = 0;
+    if (ps_detail::plain_decimal(text, plain)) return plain;
     int whole = 0;
     if (TryStrToInt(text, whole)) return whole;
     return StrToFloat(text);
@@ -37,12 +40,6 @@ std::string snapshot_time(std::string_view line) {
     return RemoveBlanks(Copy(line, static_cast<long long>(Pos(":", line)) - 2, 8));
 }
 
-bool excluded(std::string_view line, const std::vector<std::string>& headings) {
-    for (const std::string& h : headings)
-        if (Contains(line, h)) return true;
-    return false;
-}
-
 // The trim of the result table drops trailing rows without a time whatever
 // the row count, so a run that found no snapshot leaves the title row alone.
 void trim_rows_without_time(StringTable& table) {
@@ -55,54 +52,66 @@ void cut_process_rows(PsPage& page, const TraceRulesPage& rules) {
     StringTable& raw = page.osw_grid;
     StringTable& out = page.osw_ps_grid;
 
-    std::vector<std::string> headings;
-    for (int r = 1; r < rules.tracerules_grid7.RowCount(); ++r) {
-        // An empty rule matches nothing, so it need not be tried at all.
-        std::string_view h = rules.tracerules_grid7.Cell(0, r);
-        if (!h.empty()) headings.emplace_back(h);
-    }
+    std::vector<std::string> texts;
+    for (int r = 1; r < rules.tracerules_grid7.RowCount(); ++r)
+        texts.emplace_back(rules.tracerules_grid7.Cell(0, r));
+    // The bytes of the first lines choose what the searches look for.
+    ps_detail::ByteCounts counts{};
+    for (int r = 1; r < raw.RowCount() && r <= 4096; ++r)
+        for (char c : raw.Cell(0, r)) ++counts[static_cast<unsigned char>(c)];
+    constexpr unsigned kMarker = 1, kExcluded = 2;
+    ps_detail::MultiFind find(counts);
+    find.add("zzz", kMarker);
+    for (const std::string& t : texts) find.add(t, kExcluded);
 
     std::optional<FieldPositions> at;
     std::string time;
+    std::string owner_buf, pid_buf, cpu_buf;
     const auto lines = static_cast<std::uint64_t>(raw.RowCount());
     for (int r = 1; r < raw.RowCount(); ++r) {
         progress_step(static_cast<std::uint64_t>(r), lines, "Anlayze OSW File");
         const std::string_view line = raw.Cell(0, r);
         // The time is taken before the exclusion test: a marker that an
         // exclusion matches still opens its snapshot.
-        if (Contains(line, "zzz")) time = snapshot_time(line);
-        if (excluded(line, headings)) continue;
+        const unsigned found = find.found_in(line);
+        if (found & kMarker) time = snapshot_time(line);
+        if (found & kExcluded) continue;
         if (!at) at.emplace(rules);
-        const std::string owner = RemoveBlanks(Copy(line, at->user_start, at->user_count));
-        const std::string pid = RemoveBlanks(Copy(line, at->proc_start, at->proc_count));
-        const std::string cpu = RemoveBlanks(Copy(line, at->cpu_start, at->cpu_count));
+        const std::string_view cpu =
+            ps_detail::cut_field(line, at->cpu_start, at->cpu_count, cpu_buf);
         if (cpu == "-") continue;
+        const std::string_view owner =
+            ps_detail::cut_field(line, at->user_start, at->user_count, owner_buf);
+        const std::string_view pid =
+            ps_detail::cut_field(line, at->proc_start, at->proc_count, pid_buf);
         out.AppendRow({time, pid, owner, cpu});
     }
     trim_rows_without_time(out);
 }
 
 // One line series per process ID, its points the process's rows in table
-// order. The series are found by title through the chart's hash index, so an
-// archive of thousands of processes costs one lookup a row.
+// order. The analysis has emptied the chart and makes every series itself,
+// one per process ID, so an index of its own from title to series finds
+// them with one cheap lookup a row.
 void draw_process_lines(PsPage& page) {
     const StringTable& rows = page.osw_ps_grid;
     Chart& chart = page.osw_process_chart;
+    ps_detail::TitleIndex<Series> by_pid;
     const auto count = static_cast<std::uint64_t>(rows.RowCount());
     for (int r = 1; r < rows.RowCount(); ++r) {
         progress_step(static_cast<std::uint64_t>(r), count, "Process Load");
         const std::string_view time = rows.Cell(0, r);
         const std::string_view pid = rows.Cell(1, r);
         const double cpu = cpu_value(rows.Cell(3, r));
-        const std::vector<int>& found = chart.series_with_title(pid);
-        if (!found.empty()) {
-            for (int index : found) chart.series(index).add_value(cpu, time);
+        if (Series* s = by_pid.find(pid)) {
+            s->add_value(cpu, time);
             continue;
         }
         Series& s = chart.add_series(SeriesKind::Line);
         s.set_title(pid);
         s.add_value(cpu, time);
         s.set_right_axis();
+        by_pid.add(s.title(), &s);
     }
 }
 

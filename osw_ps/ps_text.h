@@ -1,0 +1,271 @@
+#pragma once
+
+// Text helpers of the ps loops, which run once or twice for every line of an
+// archive of millions: a number reader for the plain decimals that ps
+// prints, a search for several texts at once, and the blank-free cut of a
+// fixed-position field that avoids a string per field.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kavro::ps_detail {
+
+// Digits with at most one "." among or around them ("12", "0.5", "7."),
+// at most 15 digits in all. Such a text is an exact whole number m of at
+// most 15 digits scaled by 10^-k, and m / 10^k in doubles is the correctly
+// rounded value, which is what the general conversion gives as well.
+// Anything else (blanks, signs, exponents, hexadecimal, longer numbers)
+// answers false and goes to the general conversion.
+inline bool plain_decimal(std::string_view t, double& value) {
+    static constexpr double kTens[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                       1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    if (t.empty() || t.size() > 16) return false;
+    std::uint64_t m = 0;
+    int digits = 0;
+    int fraction = -1; // digits after the ".", -1 before one is seen
+    for (char c : t) {
+        if (c >= '0' && c <= '9') {
+            m = m * 10 + static_cast<std::uint64_t>(c - '0');
+            ++digits;
+            if (fraction >= 0) ++fraction;
+        } else if (c == '.' && fraction < 0) {
+            fraction = 0;
+        } else {
+            return false;
+        }
+    }
+    if (digits == 0 || digits > 15) return false;
+    value = static_cast<double>(m);
+    if (fraction > 0) value /= kTens[fraction];
+    return true;
+}
+
+// How often each byte occurs in some lines of the file at hand.
+using ByteCounts = std::array<std::uint32_t, 256>;
+
+// Which of a set of texts a line contains. Each text is looked for by its
+// key, the byte of it that the file's lines hold least often. One pass over
+// the line compares sixteen bytes at a time with every key; only where a key
+// byte stands are the texts with that key compared in place. A process line
+// seldom holds a key byte, so it costs one pass rather than a substring
+// search per text. Each text carries a tag; the answer is the tags of the
+// texts found.
+class MultiFind {
+public:
+    explicit MultiFind(const ByteCounts& counts) : counts_(counts) {}
+
+    // An empty text occurs nowhere and is not added. At most kMaxKeys
+    // different key bytes: past that a text takes the rarest key already
+    // in use that it holds, or else its first byte shares the last group.
+    void add(const std::string& text, unsigned tag) {
+        if (text.empty()) return;
+        std::size_t key = 0;
+        for (std::size_t i = 1; i < text.size(); ++i)
+            if (counts_[byte(text[i])] < counts_[byte(text[key])]) key = i;
+        if (groups_.size() == kMaxKeys && !group_of(text[key])) {
+            // Out of keys: use a byte of the text that is a key already.
+            for (std::size_t i = 0; i < text.size(); ++i)
+                if (group_of(text[i])) {
+                    key = i;
+                    break;
+                }
+        }
+        Group* g = group_of(text[key]);
+        if (!g && groups_.size() == kMaxKeys) {
+            // Still none: search this text on its own in the scalar pass.
+            loose_.push_back({text, 0, tag});
+            all_tags_ |= tag;
+            return;
+        }
+        if (!g) {
+            groups_.push_back({text[key], {}});
+            g = &groups_.back();
+            is_key_[byte(text[key])] = true;
+            // Unused lanes repeat the first key, so every block is compared
+            // with all kMaxKeys lanes without a loop.
+            for (std::size_t lane = groups_.size() - 1; lane < kMaxKeys; ++lane)
+                for (int b = 0; b < 16; ++b) keys_[lane][b] = byte(text[key]);
+            if (is_key_[pad_])
+                while (is_key_[pad_]) ++pad_;
+        }
+        g->texts.push_back({text, key, tag});
+        all_tags_ |= tag;
+    }
+
+    unsigned found_in(std::string_view line) const {
+        unsigned found = 0;
+        for (const Keyed& k : loose_)
+            if ((found & k.tag) == 0 && line.find(k.text) != std::string_view::npos) found |= k.tag;
+        if (groups_.empty()) return found;
+        const char* data = line.data();
+        const std::size_t size = line.size();
+        std::size_t i = 0;
+        for (; i + 16 <= size; i += 16) {
+            if (!block_has_key(data + i)) continue;
+            for (std::size_t j = i; j < i + 16; ++j)
+                if (is_key_[byte(data[j])]) {
+                    found |= confirm(line, j);
+                    if (found == all_tags_) return found;
+                }
+        }
+        if (i < size) {
+            // The last bytes, padded with a byte that is no key.
+            char tail[16];
+            std::memset(tail, static_cast<char>(pad_), 16);
+            std::memcpy(tail, data + i, size - i);
+            if (!block_has_key(tail)) return found;
+            for (; i < size; ++i)
+                if (is_key_[byte(data[i])]) {
+                    found |= confirm(line, i);
+                    if (found == all_tags_) return found;
+                }
+        }
+        return found;
+    }
+
+private:
+    static constexpr std::size_t kMaxKeys = 8;
+    struct Keyed {
+        std::string text;
+        std::size_t key; // index of the key byte within text
+        unsigned tag;
+    };
+    struct Group {
+        char byte;
+        std::vector<Keyed> texts;
+    };
+    using Bytes16 = unsigned char __attribute__((vector_size(16)));
+
+    static unsigned char byte(char c) { return static_cast<unsigned char>(c); }
+
+    Group* group_of(char c) {
+        for (Group& g : groups_)
+            if (g.byte == c) return &g;
+        return nullptr;
+    }
+
+    bool block_has_key(const char* p) const {
+        Bytes16 block;
+        std::memcpy(&block, p, 16);
+        const Bytes16 hits = (block == keys_[0]) | (block == keys_[1]) | (block == keys_[2]) |
+                             (block == keys_[3]) | (block == keys_[4]) | (block == keys_[5]) |
+                             (block == keys_[6]) | (block == keys_[7]);
+        std::uint64_t halves[2];
+        std::memcpy(halves, &hits, 16);
+        return (halves[0] | halves[1]) != 0;
+    }
+
+    // The tags of the texts whose key byte stands at `at` and that match there.
+    unsigned confirm(std::string_view line, std::size_t at) const {
+        unsigned tags = 0;
+        for (const Group& g : groups_) {
+            if (g.byte != line[at]) continue;
+            for (const Keyed& k : g.texts) {
+                if (at < k.key) continue;
+                const std::size_t start = at - k.key;
+                if (start + k.text.size() <= line.size() &&
+                    std::memcmp(line.data() + start, k.text.data(), k.text.size()) == 0)
+                    tags |= k.tag;
+            }
+        }
+        return tags;
+    }
+
+    const ByteCounts& counts_;
+    std::vector<Group> groups_;
+    std::vector<Keyed> loose_;
+    std::array<bool, 256> is_key_{};
+    Bytes16 keys_[kMaxKeys] = {};
+    unsigned char pad_ = 0; // a byte value that is no key
+    unsigned all_tags_ = 0;
+};
+
+// RemoveBlanks(Copy(line, start, count)) without a string in the common
+// case: a field whose blanks all stand at its ends is a part of the line;
+// only a field with a blank inside is gathered into `scratch`.
+inline std::string_view cut_field(std::string_view line, long long start, long long count,
+                                  std::string& scratch) {
+    const auto size = static_cast<long long>(line.size());
+    if (start < 1) start = 1;
+    if (count <= 0 || start > size) return {};
+    const long long n = count < size - (start - 1) ? count : size - (start - 1);
+    const char* p = line.data() + (start - 1);
+    const char* e = p + n;
+    while (p < e && *p == ' ') ++p;
+    while (e > p && e[-1] == ' ') --e;
+    const char* q = p;
+    while (q < e && *q != ' ') ++q;
+    if (q == e) return std::string_view(p, static_cast<std::size_t>(e - p));
+    scratch.assign(p, q);
+    for (; q < e; ++q)
+        if (*q != ' ') scratch.push_back(*q);
+    return scratch;
+}
+
+// Series of the process chart by title, for the analysis's one lookup a
+// row: open addressing over a power-of-two table with a cheap hash of the
+// few bytes a process ID has. The titles are read from the series, which
+// outlive the map.
+template <class Item> class TitleIndex {
+public:
+    // The item titled `title`, or nullptr.
+    Item* find(std::string_view title) const {
+        if (slots_.empty()) return nullptr;
+        for (std::size_t i = hash(title) & mask_;; i = (i + 1) & mask_) {
+            const Slot& s = slots_[i];
+            if (!s.item) return nullptr;
+            if (s.title == title) return s.item;
+        }
+    }
+    // Adds an item whose title is not in the index yet; `title` must stay
+    // valid as long as the index.
+    void add(std::string_view title, Item* item) {
+        if ((count_ + 1) * 2 > slots_.size()) grow();
+        place(title, item);
+        ++count_;
+    }
+
+private:
+    struct Slot {
+        std::string_view title;
+        Item* item = nullptr;
+    };
+    static std::size_t hash(std::string_view t) {
+        std::uint64_t h = 0x9E3779B97F4A7C15ull ^ t.size();
+        std::size_t i = 0;
+        for (; i + 8 <= t.size(); i += 8) {
+            std::uint64_t w;
+            std::memcpy(&w, t.data() + i, 8);
+            h = (h ^ w) * 0xFF51AFD7ED558CCDull;
+            h ^= h >> 32;
+        }
+        std::uint64_t w = 0;
+        std::memcpy(&w, t.data() + i, t.size() - i);
+        h = (h ^ w) * 0xC4CEB9FE1A85EC53ull;
+        return static_cast<std::size_t>(h ^ (h >> 29));
+    }
+    void place(std::string_view title, Item* item) {
+        std::size_t i = hash(title) & mask_;
+        while (slots_[i].item) i = (i + 1) & mask_;
+        slots_[i] = {title, item};
+    }
+    void grow() {
+        std::vector<Slot> old;
+        old.swap(slots_);
+        slots_.assign(old.empty() ? 1024 : old.size() * 2, Slot{});
+        mask_ = slots_.size() - 1;
+        for (const Slot& s : old)
+            if (s.item) place(s.title, s.item);
+    }
+
+    std::vector<Slot> slots_;
+    std::size_t mask_ = 0;
+    std::size_t count_ = 0;
+};
+
+} // namespace kavro::ps_detail
