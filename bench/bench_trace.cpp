@@ -1,10 +1,12 @@
-// bench_trace TRACEFILE [RULES_DIR] [--split]
+// bench_trace TRACEFILE [RULES_DIR] [--split] [--digest]
 //
 // Loads a trace and analyses it through the window, as the two buttons do,
 // with the rules file of RULES_DIR (default: the current directory), and
 // prints the lines, MB/s of the load and of the analysis, and the peak
 // memory. --split presses the analysis button again, then times a third
-// analysis by its halves (scan, publishing).
+// analysis by its halves (scan, publishing). --digest prints a checksum of
+// every table cell, series, point, label and list item of the trace page, so
+// a change made for speed can be shown to leave the results as they were.
 #include "app/form.h"
 #include "bench_util.h"
 #include "trace/load.h"
@@ -12,6 +14,7 @@
 #include "trace/scan.h"
 
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <string>
@@ -55,23 +58,88 @@ int data_rows(const StringTable& t) {
     return data_rows_end(t) - 1;
 }
 
+// FNV-1a over everything a user can see on the trace page.
+class Digest {
+public:
+    void text(std::string_view s) {
+        number(static_cast<double>(s.size()));
+        for (char c : s) byte(static_cast<unsigned char>(c));
+    }
+    void number(double v) {
+        unsigned char b[sizeof v];
+        std::memcpy(b, &v, sizeof v);
+        for (unsigned char c : b) byte(c);
+    }
+    void table(const StringTable& t) {
+        number(t.RowCount());
+        for (int r = 0; r < t.RowCount(); ++r)
+            for (int c = 0; c < t.ColCount(); ++c) text(t.Cell(c, r));
+    }
+    void chart(const Chart& chart) {
+        number(chart.series_count());
+        for (int i = 0; i < chart.series_count(); ++i) {
+            const Series& s = chart.series(i);
+            text(s.title());
+            number(s.active());
+            number(s.colour());
+            number(s.point_count());
+            for (int p = 0; p < s.point_count(); ++p) {
+                number(s.x(p));
+                number(s.value(p));
+                text(s.label(p));
+                number(s.point_colour(p));
+            }
+        }
+        for (const std::string& line : chart.title()) text(line);
+    }
+    void items(const std::vector<std::string>& list) {
+        number(static_cast<double>(list.size()));
+        for (const std::string& item : list) text(item);
+    }
+    std::uint64_t value() const { return h_; }
+
+private:
+    void byte(unsigned char c) {
+        h_ ^= c;
+        h_ *= 0x100000001b3ull;
+    }
+    std::uint64_t h_ = 0xcbf29ce484222325ull;
+};
+
+std::uint64_t page_digest(const TracePage& p) {
+    Digest d;
+    for (const StringTable* t : {&p.trace_grid, &p.trace_detail, &p.trace_detail2, &p.touch_grid1,
+                                 &p.touch_grid2, &p.execplan_grid, &p.exec_anal})
+        d.table(*t);
+    for (const Chart* c : {&p.trace_graph, &p.touch_graph1, &p.touch_graph2, &p.touch_graph3,
+                           &p.touch_graph4, &p.execplan_graph})
+        d.chart(*c);
+    d.items(p.dispbox.items());
+    d.items(p.hidebox.items());
+    d.items(p.cursor_combo.items());
+    d.text(p.cursor_combo.text());
+    return d.value();
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     std::string file, rules_dir = ".";
-    bool split = false;
+    bool split = false, digest = false;
     int positional = 0;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--split")
             split = true;
+        else if (a == "--digest")
+            digest = true;
         else if (positional++ == 0)
             file = a;
         else
             rules_dir = a;
     }
     if (file.empty()) {
-        std::fprintf(stderr, "usage: bench_trace TRACEFILE [RULES_DIR] [--split]\n");
+        std::fprintf(stderr, "usage: bench_trace TRACEFILE [RULES_DIR] [--split] [--digest]\n");
         return 2;
     }
     const std::string path = std::filesystem::absolute(file).string();
@@ -115,6 +183,23 @@ int main(int argc, char** argv) {
     std::printf("cursors         %d\n", p.cursor_combo.count() - 1);
     std::printf("peak RSS        %.0f MB\n",
                 static_cast<double>(bench::peak_rss_bytes()) / (1024.0 * 1024.0));
+
+    if (digest) {
+        std::printf("digest          %016llx\n",
+                    static_cast<unsigned long long>(page_digest(form.trace)));
+        if (analysed && form.trace.cursor_combo.count() > 1) {
+            // A cursor in the middle of the list, then "All" again.
+            if (!form.user_pick("cursor_combo", form.trace.cursor_combo.count() / 2) ||
+                !form.user_pick("cursor_combo", 1))
+                std::fprintf(stderr, "refresh failed: %s\n", form.last_error().c_str());
+            std::printf("after picks     %016llx\n",
+                        static_cast<unsigned long long>(page_digest(form.trace)));
+            if (!form.user_pick("cursor_combo", 0))
+                std::fprintf(stderr, "refresh failed: %s\n", form.last_error().c_str());
+            std::printf("after All       %016llx\n",
+                        static_cast<unsigned long long>(page_digest(form.trace)));
+        }
+    }
 
     if (split && analysed) {
         // The same press again: the memory the first run touched is reused.
