@@ -2,6 +2,7 @@
 #include "core/progress.h"
 #include "core/text.h"
 #include "osw_ps/ps.h"
+#include "osw_ps/ps_text.h"
 
 #include <algorithm>
 #include <bit>
@@ -13,15 +14,33 @@
 
 namespace kavro {
 
+namespace {
+
+bool is_control_or_blank(char c) {
+    return static_cast<unsigned char>(c) <= 32;
+}
+
+// Trim for the keys, which the sorts compute at every comparison: a cell
+// that neither begins nor ends with a blank or control character (almost
+// every cell) is its own key without a walk.
+std::string_view trimmed(std::string_view text) {
+    if (!is_control_or_blank(text.front()) && !is_control_or_blank(text.back())) return text;
+    return Trim(text);
+}
+
+} // namespace
+
 double NumberKey(std::string_view text) {
     if (text.empty()) return 0;
+    const std::string_view t = trimmed(text);
     double v = 0;
-    return TryStrToFloat(Trim(text), v) ? v : 0;
+    if (ps_detail::plain_decimal(t, v)) return v;
+    return TryStrToFloat(t, v) ? v : 0;
 }
 
 std::string_view TextKey(std::string_view text) {
     if (text.empty()) return "0.00";
-    return Trim(text);
+    return trimmed(text);
 }
 
 namespace {
