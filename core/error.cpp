@@ -15,6 +15,9 @@ std::string quoted_message(std::string_view before, std::string_view quoted,
         text.append(part.data(), std::min(room, part.size()));
     }
     if (full > limit) text.append("...");
+    // The message travels as a C string (what(), the message box), which a
+    // NUL byte of the file would end halfway: it shows as "?" instead.
+    std::replace(text.begin(), text.end(), '\0', '?');
     return text;
 }
 

@@ -398,6 +398,12 @@ std::vector<Case> netstat_cases() {
         };
     };
     std::vector<Case> cases = {
+        {"NulBytes",
+         joined(cat(net_snapshot("10:00:01", "3281070", "120"),
+                    net_snapshot("10:00:31", "3281"s + '\0' + "170", "125"))),
+         // The NUL would end the message's C text: it shows as "?".
+         "'3281?170' is not a valid floating point value",
+         "raw=4 metrics=2 anal=2 series=0 bars=0"},
         // One line, holding the marker: no counter row.
         {"CrOnly", joined(base, "\r"), "", "raw=0 metrics=1 anal=0 series=0 bars=0"},
         {"CrLfMixed", mixed_line_ends(base), "", full,
