@@ -35,6 +35,7 @@ seed_dirs() {
 }
 
 status=0
+passed=0
 for t in "${targets[@]}"; do
   corpus="$build/corpus/$t"
   mkdir -p "$corpus"
@@ -53,6 +54,8 @@ for t in "${targets[@]}"; do
     status=1
   else
     grep -E 'stat::number_of_executed_units|cov:' "$build/$t.log" | tail -2
+    passed=$((passed + 1))
   fi
 done
+echo "fuzz: $passed passed, $(( ${#targets[@]} - passed )) failed"
 exit $status
