@@ -4,6 +4,7 @@
 #include "osw_ps/ps.h"
 #include "osw_ps/ps_text.h"
 
+#include <exception>
 #include <optional>
 #include <string>
 #include <vector>
@@ -48,6 +49,62 @@ void trim_rows_without_time(StringTable& table) {
     if (rows != table.RowCount()) table.SetRowCount(rows);
 }
 
+// One line series per process ID, its points the process's rows in table
+// order, fed while the rows are cut rather than in a second pass over the
+// table. The analysis has emptied the chart and makes every series itself,
+// one per process ID, so an index of its own from title to series finds
+// them with one cheap lookup a row.
+//
+// What a second pass would have drawn is drawn exactly: rows without a time
+// wait until a row with a time follows them, since the trim drops the rows
+// without a time at the end of the table before the chart would read it;
+// and a row whose CPU text does not convert stops the drawing there while
+// the cutting goes on, so the table is complete when the error is raised.
+class ProcessLines {
+public:
+    ProcessLines(const StringTable& rows, Chart& chart) : rows_(rows), chart_(chart) {}
+
+    void add(int row, std::string_view time, std::string_view pid, std::string_view cpu) {
+        if (time.empty()) {
+            waiting_.push_back(row);
+            return;
+        }
+        for (int w : waiting_) feed(rows_.Cell(0, w), rows_.Cell(1, w), rows_.Cell(3, w));
+        waiting_.clear();
+        feed(time, pid, cpu);
+    }
+
+    // After the trim: the drawing's error, if there was one.
+    void finish() const {
+        if (error_) std::rethrow_exception(error_);
+    }
+
+private:
+    void feed(std::string_view time, std::string_view pid, std::string_view cpu_text) {
+        if (error_) return;
+        try {
+            const double cpu = cpu_value(cpu_text);
+            if (Series* s = by_pid_.find(pid)) {
+                s->add_value(cpu, time);
+                return;
+            }
+            Series& s = chart_.add_series(SeriesKind::Line);
+            s.set_title(pid);
+            s.add_value(cpu, time);
+            s.set_right_axis();
+            by_pid_.add(s.title(), &s);
+        } catch (...) {
+            error_ = std::current_exception();
+        }
+    }
+
+    const StringTable& rows_;
+    Chart& chart_;
+    ps_detail::TitleIndex<Series> by_pid_;
+    std::vector<int> waiting_;
+    std::exception_ptr error_;
+};
+
 void cut_process_rows(PsPage& page, const TraceRulesPage& rules) {
     StringTable& raw = page.osw_grid;
     StringTable& out = page.osw_ps_grid;
@@ -64,55 +121,39 @@ void cut_process_rows(PsPage& page, const TraceRulesPage& rules) {
     find.add("zzz", kMarker);
     for (const std::string& t : texts) find.add(t, kExcluded);
 
+    ProcessLines lines(out, page.osw_process_chart);
     std::optional<FieldPositions> at;
     std::string time;
     std::string owner_buf, pid_buf, cpu_buf;
-    const auto lines = static_cast<std::uint64_t>(raw.RowCount());
-    for (int r = 1; r < raw.RowCount(); ++r) {
-        progress_step(static_cast<std::uint64_t>(r), lines, "Anlayze OSW File");
-        const std::string_view line = raw.Cell(0, r);
-        // The time is taken before the exclusion test: a marker that an
-        // exclusion matches still opens its snapshot.
-        const unsigned found = find.found_in(line);
-        if (found & kMarker) time = snapshot_time(line);
-        if (found & kExcluded) continue;
-        if (!at) at.emplace(rules);
-        const std::string_view cpu =
-            ps_detail::cut_field(line, at->cpu_start, at->cpu_count, cpu_buf);
-        if (cpu == "-") continue;
-        const std::string_view owner =
-            ps_detail::cut_field(line, at->user_start, at->user_count, owner_buf);
-        const std::string_view pid =
-            ps_detail::cut_field(line, at->proc_start, at->proc_count, pid_buf);
-        out.AppendRow({time, pid, owner, cpu});
+    const auto total = static_cast<std::uint64_t>(raw.RowCount());
+    try {
+        for (int r = 1; r < raw.RowCount(); ++r) {
+            progress_step(static_cast<std::uint64_t>(r), total, "Anlayze OSW File");
+            const std::string_view line = raw.Cell(0, r);
+            // The time is taken before the exclusion test: a marker that an
+            // exclusion matches still opens its snapshot.
+            const unsigned found = find.found_in(line);
+            if (found & kMarker) time = snapshot_time(line);
+            if (found & kExcluded) continue;
+            if (!at) at.emplace(rules);
+            const std::string_view cpu =
+                ps_detail::cut_field(line, at->cpu_start, at->cpu_count, cpu_buf);
+            if (cpu == "-") continue;
+            const std::string_view owner =
+                ps_detail::cut_field(line, at->user_start, at->user_count, owner_buf);
+            const std::string_view pid =
+                ps_detail::cut_field(line, at->proc_start, at->proc_count, pid_buf);
+            out.AppendRow({time, pid, owner, cpu});
+            lines.add(out.RowCount() - 2, time, pid, cpu);
+        }
+    } catch (...) {
+        // A run stopped while cutting (a rule position that is no number, a
+        // cancel) has drawn nothing yet, as when the chart came second.
+        page.osw_process_chart.remove_all_series();
+        throw;
     }
     trim_rows_without_time(out);
-}
-
-// One line series per process ID, its points the process's rows in table
-// order. The analysis has emptied the chart and makes every series itself,
-// one per process ID, so an index of its own from title to series finds
-// them with one cheap lookup a row.
-void draw_process_lines(PsPage& page) {
-    const StringTable& rows = page.osw_ps_grid;
-    Chart& chart = page.osw_process_chart;
-    ps_detail::TitleIndex<Series> by_pid;
-    const auto count = static_cast<std::uint64_t>(rows.RowCount());
-    for (int r = 1; r < rows.RowCount(); ++r) {
-        progress_step(static_cast<std::uint64_t>(r), count, "Process Load");
-        const std::string_view time = rows.Cell(0, r);
-        const std::string_view pid = rows.Cell(1, r);
-        const double cpu = cpu_value(rows.Cell(3, r));
-        if (Series* s = by_pid.find(pid)) {
-            s->add_value(cpu, time);
-            continue;
-        }
-        Series& s = chart.add_series(SeriesKind::Line);
-        s.set_title(pid);
-        s.add_value(cpu, time);
-        s.set_right_axis();
-        by_pid.add(s.title(), &s);
-    }
+    lines.finish();
 }
 
 } // namespace
@@ -126,7 +167,6 @@ void analyse_ps(PsPage& page, const TraceRulesPage& rules) {
 
     page.osw_grid.TrimTable();
     cut_process_rows(page, rules);
-    draw_process_lines(page);
     filter_ps(page);
     page.OSWPage.active_tab = page.OSWPage.tab_index("oswtab1");
 }

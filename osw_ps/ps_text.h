@@ -216,43 +216,49 @@ public:
     // The item titled `title`, or nullptr.
     Item* find(std::string_view title) const {
         if (slots_.empty()) return nullptr;
-        for (std::size_t i = hash(title) & mask_;; i = (i + 1) & mask_) {
+        const std::uint64_t head = head_of(title);
+        for (std::size_t i = hash(head, title) & mask_;; i = (i + 1) & mask_) {
             const Slot& s = slots_[i];
             if (!s.item) return nullptr;
-            if (s.title == title) return s.item;
+            // The first eight bytes and the length decide most comparisons
+            // without reading the title from its series.
+            if (s.head == head && s.title.size() == title.size() &&
+                (title.size() <= 8 || s.title == title))
+                return s.item;
         }
     }
     // Adds an item whose title is not in the index yet; `title` must stay
     // valid as long as the index.
     void add(std::string_view title, Item* item) {
         if ((count_ + 1) * 2 > slots_.size()) grow();
-        place(title, item);
+        place({title, head_of(title), item});
         ++count_;
     }
 
 private:
     struct Slot {
         std::string_view title;
+        std::uint64_t head = 0;
         Item* item = nullptr;
     };
-    static std::size_t hash(std::string_view t) {
-        std::uint64_t h = 0x9E3779B97F4A7C15ull ^ t.size();
-        std::size_t i = 0;
-        for (; i + 8 <= t.size(); i += 8) {
-            std::uint64_t w;
-            std::memcpy(&w, t.data() + i, 8);
-            h = (h ^ w) * 0xFF51AFD7ED558CCDull;
-            h ^= h >> 32;
-        }
+    static std::uint64_t head_of(std::string_view t) {
         std::uint64_t w = 0;
-        std::memcpy(&w, t.data() + i, t.size() - i);
-        h = (h ^ w) * 0xC4CEB9FE1A85EC53ull;
+        std::memcpy(&w, t.data(), t.size() < 8 ? t.size() : 8);
+        return w;
+    }
+    static std::size_t hash(std::uint64_t head, std::string_view t) {
+        std::uint64_t h = (head ^ t.size()) * 0xFF51AFD7ED558CCDull;
+        for (std::size_t i = 8; i < t.size(); i += 8) {
+            std::uint64_t w = 0;
+            std::memcpy(&w, t.data() + i, t.size() - i < 8 ? t.size() - i : 8);
+            h = (h ^ (h >> 32) ^ w) * 0xC4CEB9FE1A85EC53ull;
+        }
         return static_cast<std::size_t>(h ^ (h >> 29));
     }
-    void place(std::string_view title, Item* item) {
-        std::size_t i = hash(title) & mask_;
+    void place(const Slot& slot) {
+        std::size_t i = hash(slot.head, slot.title) & mask_;
         while (slots_[i].item) i = (i + 1) & mask_;
-        slots_[i] = {title, item};
+        slots_[i] = slot;
     }
     void grow() {
         std::vector<Slot> old;
@@ -260,7 +266,7 @@ private:
         slots_.assign(old.empty() ? 1024 : old.size() * 2, Slot{});
         mask_ = slots_.size() - 1;
         for (const Slot& s : old)
-            if (s.item) place(s.title, s.item);
+            if (s.item) place(s);
     }
 
     std::vector<Slot> slots_;
