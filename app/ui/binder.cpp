@@ -182,6 +182,9 @@ GridView* Binder::grid(const std::string& name, const std::vector<int>& widths) 
                                                    "touch_grid2",  "execplan_grid", "exec_anal",
                                                    "objname_grid", "nets_anal",     "nets_raw"};
     w->set_sortable(sortable.count(name) > 0);
+    // Tab leaves the grid for the next control: the grid selects whole rows,
+    // so stepping from cell to cell would only hold the keyboard there.
+    w->setTabKeyNavigation(false);
     syncs_.push_back([w] { w->refresh(); });
     return w;
 }

@@ -1,43 +1,81 @@
 // Kavro's window. It takes the same steps as kavro-cli, run as the user's
 // own actions once the window has started, and can save a screenshot of the
 // result: kavro -C samples --click hISTORY1 --screenshot trace.png
+// `--size WxH` gives the window another size first, to look at the pages on
+// a small or a large screen.
 
-#include "app/ui/main_window.h"
 #include "app/export.h"
+#include "app/ui/main_window.h"
 #include "cli/cli.h"
 
 #include <QApplication>
-#include <QFont>
 #include <QTimer>
 
+#include <cstdio>
 #include <iostream>
+#include <optional>
+
+namespace {
+
+struct WindowSize {
+    int width = 0;
+    int height = 0;
+};
+
+// Takes `--size WxH` out of the arguments; false for a malformed size.
+bool take_size(std::vector<std::string>& args, std::optional<WindowSize>& size) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] != "--size") continue;
+        WindowSize s;
+        char x = 0;
+        char rest = 0;
+        if (i + 1 >= args.size() ||
+            std::sscanf(args[i + 1].c_str(), "%d%c%d%c", &s.width, &x, &s.height, &rest) != 3 ||
+            (x != 'x' && x != 'X') || s.width <= 0 || s.height <= 0) {
+            std::cerr << "kavro: --size expects WIDTHxHEIGHT, such as 1024x700\n";
+            return false;
+        }
+        size = s;
+        args.erase(args.begin() + static_cast<std::ptrdiff_t>(i),
+                   args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
+        --i;
+    }
+    return true;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
+    std::optional<WindowSize> size;
+    if (!take_size(args, size)) return 2;
     kavro::CliOptions options;
-    if (int code = kavro::parse_cli(args, options, std::cout, std::cerr, true); code >= 0) return code;
+    if (int code = kavro::parse_cli(args, options, std::cout, std::cerr, true); code >= 0) {
+        if (code == 0)
+            std::cout << "  --size WxH          open the window WIDTH by HEIGHT pixels\n";
+        return code;
+    }
     if (!kavro::enter_directory(options, std::cerr)) return 2;
 
     QApplication app(argc, argv);
     QApplication::setApplicationName("Kavro");
-    QApplication::setStyle("Fusion");
-    QFont font("MS Sans Serif");
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(12);
-    QApplication::setFont(font);
+    kavro::ui::set_window_look();
 
     kavro::TForm1 form;
     kavro::ui::MainWindow window(form);
+    if (size) window.resize(size->width, size->height);
     window.show();
     window.start();
 
     if (!options.steps.empty() || options.screenshot) {
         QTimer::singleShot(0, &window, [&] {
             window.binder().act([&] { return kavro::run_steps(form, options.steps); });
-            if (options.export_names) kavro::export_form(form, *options.export_names, options.out_dir);
+            if (options.export_names)
+                kavro::export_form(form, *options.export_names, options.out_dir);
             if (options.screenshot) {
                 QTimer::singleShot(300, &window, [&] {
-                    window.grab().save(QString::fromStdString(*options.screenshot));
+                    // The strongest compression: the manual's screenshots stay small.
+                    window.grab().save(QString::fromStdString(*options.screenshot), "PNG", 0);
                     QApplication::quit();
                 });
             }

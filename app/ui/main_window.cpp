@@ -2,6 +2,7 @@
 
 #include "app/ui/pages.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -11,6 +12,15 @@
 #include <QScreen>
 
 namespace kavro::ui {
+
+void set_window_look() {
+    QApplication::setStyle("Fusion");
+    // The form's face; where it is missing, the desktop's sans-serif stands in.
+    QFont font("MS Sans Serif");
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(12);
+    QApplication::setFont(font);
+}
 
 MainWindow::MainWindow(TForm1& form)
     : form_(form), binder_(form, this), messages_(this), dialog_(this), progress_(this) {
@@ -24,7 +34,10 @@ MainWindow::MainWindow(TForm1& form)
     build_pages();
     resize(TForm1::kClientWidth, TForm1::kClientHeight + menuBar()->sizeHint().height());
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        // A screen smaller than the first size gets a window that fits it;
+        // the pages lay themselves out down to 1024 by 700.
         const QRect area = screen->availableGeometry();
+        resize(size().boundedTo(area.size()));
         move(area.center() - rect().center());
     }
     binder_.sync();

@@ -15,6 +15,9 @@
 
 namespace kavro::ui {
 
+// The application's style and font, set before the window is built.
+void set_window_look();
+
 // The main window: the menu and the seven page controls stacked on one
 // another, the front one shown.
 class MainWindow : public QMainWindow {

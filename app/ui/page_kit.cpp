@@ -25,7 +25,9 @@ QWidget* build_load_tab(Binder& b, const LoadTabSpec& spec) {
     auto* row = new QHBoxLayout();
     row->addWidget(Binder::label(spec.file_label));
     QLineEdit* file = b.edit(spec.file_edit);
-    file->setMinimumWidth(420);
+    // Wide enough for a usual path; it grows with the window, and the row
+    // still fits a window 1024 pixels wide.
+    file->setMinimumWidth(240);
     row->addWidget(file, 1);
     QPushButton* pick = b.button(spec.picker, "...");
     pick->setFixedWidth(32);

@@ -6,6 +6,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 namespace kavro::ui {
@@ -28,7 +29,8 @@ GridView* rule_grid(Binder& b, const std::string& name, int width, int rows = 4)
     return g;
 }
 
-void edit_row(Binder& b, QGridLayout* grid, int row, const QString& caption, const std::string& name) {
+void edit_row(Binder& b, QGridLayout* grid, int row, const QString& caption,
+              const std::string& name) {
     grid->addWidget(Binder::label(caption), row, 0);
     QLineEdit* e = b.edit(name);
     e->setMinimumWidth(160);
@@ -64,11 +66,12 @@ QGroupBox* trace_group(Binder& b, const QString& title, const char* waitind, con
 QWidget* build_rules_tab(Binder& b) {
     auto* tab = new QWidget();
     auto* grid = new QGridLayout(tab);
-    grid->addWidget(trace_group(b, " General Trace Statistics ", "gts_waitind", "gts_metric", "gts_cont",
-                                "tracerules_grid1", 337, "gts_fetchind", "tracerules_grid4", 4),
+    grid->addWidget(trace_group(b, " General Trace Statistics ", "gts_waitind", "gts_metric",
+                                "gts_cont", "tracerules_grid1", 337, "gts_fetchind",
+                                "tracerules_grid4", 4),
                     0, 0);
-    grid->addWidget(trace_group(b, " Wait Event Analysis (Count and Time) ", "wet_waitind", "wet_metric",
-                                "wet_cont", "tracerules_grid2", 334, "wet_fetchind",
+    grid->addWidget(trace_group(b, " Wait Event Analysis (Count and Time) ", "wet_waitind",
+                                "wet_metric", "wet_cont", "tracerules_grid2", 334, "wet_fetchind",
                                 "tracerules_grid5", 4),
                     0, 1);
     grid->addWidget(trace_group(b, " Block Analysis(Count and Time) ", "ba_waitind", "ba_metric",
@@ -92,9 +95,10 @@ QWidget* build_rules_tab(Binder& b) {
     pg->addWidget(Binder::label("Start"), 1, 1);
     pg->addWidget(Binder::label("Count"), 1, 3);
     int row = 2;
-    for (auto [caption, start, count] : {std::tuple{"User ID Position", "psuser_posb", "psuser_pose"},
-                                         std::tuple{"Process ID Position", "psproc_posb", "psproc_pose"},
-                                         std::tuple{"CPU % Position", "pscpu_posb", "pscpu_pose"}}) {
+    for (auto [caption, start, count] :
+         {std::tuple{"User ID Position", "psuser_posb", "psuser_pose"},
+          std::tuple{"Process ID Position", "psproc_posb", "psproc_pose"},
+          std::tuple{"CPU % Position", "pscpu_posb", "pscpu_pose"}}) {
         pg->addWidget(Binder::label(caption), row, 0);
         QLineEdit* s = b.edit(start);
         QLineEdit* c = b.edit(count);
@@ -113,7 +117,17 @@ QWidget* build_rules_tab(Binder& b) {
     grid->addWidget(ps, 1, 1);
     grid->setRowStretch(2, 1);
     grid->setColumnStretch(3, 1);
-    return tab;
+
+    // The groups keep their rule tables' widths and heights: on a screen
+    // smaller than the page, it scrolls instead of cutting them off.
+    auto* scroll = new QScrollArea();
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setFocusPolicy(Qt::NoFocus); // Tab goes to the fields; the area follows it
+    scroll->setWidget(tab);
+    scroll->viewport()->setAutoFillBackground(false);
+    tab->setAutoFillBackground(false);
+    return scroll;
 }
 
 } // namespace kavro::ui

@@ -7,6 +7,9 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include <utility>
+#include <vector>
+
 namespace kavro::ui {
 
 namespace {
@@ -92,7 +95,6 @@ QGroupBox* timeline_box(Binder& b) {
 
     grid->setRowStretch(0, 1);
     grid->setColumnStretch(0, 1);
-    b.box("box_tl", box);
     return box;
 }
 
@@ -109,7 +111,6 @@ QGroupBox* touch_box(Binder& b) {
     grid->addWidget(b.chart("touch_graph2", pie), 1, 0);
     grid->addWidget(b.chart("touch_graph4", pie), 0, 1);
     grid->addWidget(b.chart("touch_graph3", pie), 1, 1);
-    b.box("box_tc", box);
     return box;
 }
 
@@ -130,7 +131,6 @@ QGroupBox* plan_box(Binder& b) {
     bars.margins = QMargins(4, 26, 4, 4); // room for the notes above the bars
     v->addWidget(b.chart("execplan_graph", bars), 3);
     v->addWidget(b.grid("exec_anal", {106, 65, 91, 327, 93, 104, 99, 111, 100, 101, 100}), 2);
-    b.box("box_ep", box);
     return box;
 }
 
@@ -152,14 +152,29 @@ QWidget* build_trace_analyze_tab(Binder& b) {
     top->addStretch();
     v->addLayout(top);
 
-    // The three views in one place; the timeline is added last so that it
-    // lies on top while all three are shown, as at start.
+    // The three views in one place. While more than one is shown, as at
+    // start, the timeline lies on top of the touch counts and those on top
+    // of the plan; a view covered by another is hidden from the window as
+    // well, so that Tab never moves into controls nobody can see.
     auto* views = new QGridLayout();
-    views->addWidget(plan_box(b), 0, 0);
-    views->addWidget(touch_box(b), 0, 0);
-    QGroupBox* timeline = timeline_box(b);
-    views->addWidget(timeline, 0, 0);
-    timeline->raise();
+    const std::pair<const char*, QGroupBox*> stacked[] = {
+        {"box_tl", timeline_box(b)}, {"box_tc", touch_box(b)}, {"box_ep", plan_box(b)}};
+    std::vector<std::pair<const Box*, QGroupBox*>> boxes;
+    for (auto [name, box] : stacked) {
+        box->setObjectName(name);
+        views->addWidget(box, 0, 0);
+        boxes.emplace_back(TForm1::find(b.form().boxes, name), box);
+    }
+    const auto show_top = [boxes] {
+        bool covered = false;
+        for (auto [model, box] : boxes) {
+            const bool shown = model->visible && !covered;
+            covered |= model->visible;
+            if (box->isHidden() == shown) box->setVisible(shown);
+        }
+    };
+    show_top();
+    b.on_sync(show_top);
     v->addLayout(views, 1);
     return tab;
 }

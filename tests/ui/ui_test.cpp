@@ -2,6 +2,7 @@
 #include "app/ui/chart_view.h"
 #include "app/ui/main_window.h"
 #include "app/ui/table_model.h"
+#include "ui_app.h"
 
 #include <gtest/gtest.h>
 
@@ -21,11 +22,7 @@ using namespace kavro::ui;
 
 namespace {
 QApplication& app() {
-    static int argc = 1;
-    static char name[] = "test_ui";
-    static char* argv[] = {name, nullptr};
-    static QApplication a(argc, argv);
-    return a;
+    return test_app();
 }
 } // namespace
 
