@@ -5,11 +5,18 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <limits>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace kavro {
 
@@ -69,22 +76,175 @@ bool has(std::string_view t, std::string_view x, std::size_t key) {
     }
 }
 
-// The blank-separated fields of a row, at most `limit` of them: a run of
-// blanks separates two fields, and blanks at either end make no field. One
-// pass over the characters: most fields are a digit or two long.
-void split_fields(std::string_view text, std::vector<std::string_view>& out,
-                  std::size_t limit = kAllFields) {
-    out.clear();
-    const std::size_t n = text.size();
-    std::size_t i = 0;
-    while (out.size() < limit) {
-        while (i < n && text[i] == ' ') ++i;
-        if (i == n) break;
-        std::size_t end = i;
-        while (end < n && text[end] != ' ') ++end;
-        out.push_back(Copy(text, static_cast<long long>(i) + 1, static_cast<long long>(end - i)));
-        i = end;
+// Bit i set where byte base + i of `text` is not a blank, for the 64 bytes
+// from `base` (bits past the end clear).
+std::uint64_t non_blanks(std::string_view text, std::size_t base) {
+    const std::size_t n = std::min<std::size_t>(64, text.size() - base);
+    const char* p = text.data() + base;
+#if defined(__SSE2__)
+    char padded[64];
+    if (n < 64) {
+        std::memset(padded, ' ', sizeof padded);
+        std::memcpy(padded, p, n);
+        p = padded;
     }
+    const __m128i blank = _mm_set1_epi8(' ');
+    std::uint64_t bits = 0;
+    for (int k = 0; k < 4; ++k) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+        const int mask = _mm_movemask_epi8(_mm_cmpeq_epi8(block, blank));
+        bits |= static_cast<std::uint64_t>(~mask & 0xFFFF) << (16 * k);
+    }
+    return bits;
+#else
+    std::uint64_t bits = 0;
+    for (std::size_t i = 0; i < n; ++i)
+        if (p[i] != ' ') bits |= std::uint64_t(1) << i;
+    return bits;
+#endif
+}
+
+// The blank-separated fields of a row, at most `limit` of them: a run of
+// blanks separates two fields, and blanks at either end make no field. The
+// row is read 64 bytes at a time as a mask of its non-blank bytes; the
+// rising edges of the mask are the fields' starts and the falling edges
+// their ends, which come in turn, so the k-th end closes the k-th field and
+// the two are collected apart, a few operations a field.
+class FieldSplitter {
+public:
+    void split(std::string_view text, std::vector<std::string_view>& out,
+               std::size_t limit = kAllFields) {
+        const std::size_t size = text.size();
+        // A row of n bytes has at most n / 2 + 1 fields.
+        const std::size_t cap = std::min(limit, size / 2 + 1);
+        if (starts_.size() < cap) {
+            starts_.resize(cap);
+            ends_.resize(cap);
+        }
+        std::size_t* const starts = starts_.data();
+        std::size_t* const ends = ends_.data();
+        std::size_t ns = 0, ne = 0;
+        std::uint64_t carry = 0; // 1 when the byte before the block is not a blank
+        for (std::size_t base = 0; base < size && ne < cap; base += 64) {
+            const std::uint64_t nb = non_blanks(text, base);
+            const std::uint64_t before = (nb << 1) | carry;
+            std::uint64_t rising = nb & ~before;
+            std::uint64_t falling = ~nb & before;
+            const std::size_t here = std::min<std::size_t>(64, size - base);
+            if (here < 64) falling &= (std::uint64_t(1) << here) - 1;
+            for (; rising != 0 && ns < cap; rising &= rising - 1)
+                starts[ns++] = base + static_cast<std::size_t>(std::countr_zero(rising));
+            for (; falling != 0 && ne < cap; falling &= falling - 1)
+                ends[ne++] = base + static_cast<std::size_t>(std::countr_zero(falling));
+            carry = nb >> 63;
+        }
+        // A field still open at the end of the row ends with it.
+        if (ne < ns) ends[ne++] = size;
+        out.resize(ns);
+        for (std::size_t k = 0; k < ns; ++k)
+            out[k] = std::string_view(text.data() + starts[k], ends[k] - starts[k]);
+    }
+
+private:
+    std::vector<std::size_t> starts_, ends_;
+};
+
+// Fields 1, 12 and 13 of an AIX CPU row (the CPU number, user and system
+// time), each empty when the row has fewer fields: the edges of the same
+// mask as FieldSplitter's, counted but kept only for the three fields.
+struct AixFields {
+    std::string_view cpu, user, system;
+};
+AixFields aix_fields(std::string_view text) {
+    constexpr std::size_t kLast = 12; // index of the last field wanted
+    std::size_t start[3] = {}, stop[3] = {};
+    std::size_t ns = 0, ne = 0; // fields started and ended so far
+    const std::size_t size = text.size();
+    std::uint64_t carry = 0;
+    const auto slot = [](std::size_t k) { return k == 0 ? 0 : k == 11 ? 1 : k == 12 ? 2 : 3; };
+    for (std::size_t base = 0; base < size && ne <= kLast; base += 64) {
+        const std::uint64_t nb = non_blanks(text, base);
+        const std::uint64_t before = (nb << 1) | carry;
+        std::uint64_t rising = nb & ~before;
+        std::uint64_t falling = ~nb & before;
+        const std::size_t here = std::min<std::size_t>(64, size - base);
+        if (here < 64) falling &= (std::uint64_t(1) << here) - 1;
+        for (; rising != 0 && ns <= kLast; rising &= rising - 1, ++ns)
+            if (const int k = slot(ns); k < 3)
+                start[k] = base + static_cast<std::size_t>(std::countr_zero(rising));
+        for (; falling != 0 && ne <= kLast; falling &= falling - 1, ++ne)
+            if (const int k = slot(ne); k < 3)
+                stop[k] = base + static_cast<std::size_t>(std::countr_zero(falling));
+        carry = nb >> 63;
+    }
+    if (ne < ns) {
+        if (const int k = slot(ne); k < 3) stop[k] = size;
+        ++ne;
+    }
+    const auto field = [&](std::size_t k, int at) {
+        return k < ns ? text.substr(start[at], stop[at] - start[at]) : std::string_view();
+    };
+    return {field(0, 0), field(11, 1), field(12, 2)};
+}
+
+// StrToInt for the CPU rows' small numbers: one to nine digits read here,
+// anything else (signs, blanks, hexadecimal, errors) by StrToInt itself.
+int row_int(std::string_view t) {
+    if (t.empty() || t.size() > 9) return StrToInt(t);
+    int v = 0;
+    for (char c : t) {
+        if (c < '0' || c > '9') return StrToInt(t);
+        v = v * 10 + (c - '0');
+    }
+    return v;
+}
+
+// The markers an AIX CPU row is tested for, found in one pass: the row holds
+// "zzz" (a snapshot marker), or " U " or "ALL " (the end of the block).
+// Sixteen bytes at a time are compared with "z", "U" and "A"; only where one
+// of them stands is the text around it compared. CPU rows are digits and
+// blanks, so most rows never get that far.
+constexpr unsigned kMarkerRow = 1, kEndRow = 2;
+unsigned aix_row_marks(std::string_view t) {
+    using Bytes16 = unsigned char __attribute__((vector_size(16)));
+    const auto at = [&](std::size_t i, std::string_view x) {
+        return i + x.size() <= t.size() && t.compare(i, x.size(), x) == 0;
+    };
+    unsigned marks = 0;
+    const auto look = [&](std::size_t i) {
+        switch (t[i]) {
+        case 'z':
+            if (at(i, "zzz")) marks |= kMarkerRow;
+            break;
+        case 'U':
+            if (i > 0 && at(i - 1, " U ")) marks |= kEndRow;
+            break;
+        case 'A':
+            if (at(i, "ALL ")) marks |= kEndRow;
+            break;
+        default:
+            break;
+        }
+    };
+    const auto has_key = [](const char* p) {
+        Bytes16 b;
+        std::memcpy(&b, p, 16);
+        const Bytes16 hits = (b == 'z') | (b == 'U') | (b == 'A');
+        std::uint64_t halves[2];
+        std::memcpy(halves, &hits, 16);
+        return (halves[0] | halves[1]) != 0;
+    };
+    std::size_t i = 0;
+    for (; i + 16 <= t.size(); i += 16)
+        if (has_key(t.data() + i))
+            for (std::size_t j = i; j < i + 16; ++j) look(j);
+    if (i < t.size()) {
+        char tail[16] = {};
+        std::memcpy(tail, t.data() + i, t.size() - i);
+        if (has_key(tail))
+            for (; i < t.size(); ++i) look(i);
+    }
+    return marks;
 }
 
 std::string_view first_field(std::string_view text) {
@@ -176,8 +336,9 @@ private:
     int read_aix_block(int r) {
         for (;; ++r) {
             const std::string_view text = row(r);
-            if (is_marker(text)) return r;
-            if (has(text, " U ", 1) || has(text, "ALL ", 0)) return r + 1;
+            const unsigned marks = aix_row_marks(text);
+            if (marks & kMarkerRow) return r;
+            if (marks & kEndRow) return r + 1;
             add_aix_point(text);
             // The last row is the empty append slot, never a CPU row.
             if (r + 1 >= last_) return r + 1;
@@ -187,10 +348,10 @@ private:
     // "  0    0    0    0  164  113   58    1    0 100  182 19 28  0 52 ..."
     // The CPU number is field 1, user and system time fields 12 and 13.
     void add_aix_point(std::string_view text) {
-        split_fields(text, fields_, 13);
-        const int system = StrToInt(field(12));
-        const int user = StrToInt(field(11));
-        const int cpu = StrToInt(field(0));
+        const AixFields f = aix_fields(text);
+        const int system = row_int(f.system);
+        const int user = row_int(f.user);
+        const int cpu = row_int(f.cpu);
         chart_.series(cpu).add_value(static_cast<double>(system) + user, label_);
     }
 
@@ -199,7 +360,7 @@ private:
     // "CPU minf mjf ... usr sys wt idl").
     bool read_header(std::string_view text) {
         if (!has(text, "CPU", 0)) return false;
-        split_fields(text, fields_);
+        splitter_.split(text, fields_);
         constexpr std::size_t none = kAllFields;
         std::size_t cpu = none, user = none, system = none;
         for (std::size_t i = 0; i < fields_.size(); ++i) {
@@ -232,7 +393,7 @@ private:
                 in_table = false;
                 continue;
             }
-            split_fields(text, fields_, columns_.needed);
+            splitter_.split(text, fields_, columns_.needed);
             if (fields_.front() == "Average:") continue;
             const std::string_view cpu = field(columns_.cpu);
             if (all_digits(cpu)) add_column_point(cpu);
@@ -273,6 +434,7 @@ private:
     std::string label_;
     Columns columns_;
     std::vector<std::string_view> fields_;
+    FieldSplitter splitter_;
 };
 
 } // namespace

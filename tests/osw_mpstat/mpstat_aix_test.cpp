@@ -94,6 +94,24 @@ TEST(MpstatAix, FieldsAreFoundWhateverTheAlignment) {
     EXPECT_EQ(w.all_values(), (Values{{15}, {15}, {20}}));
 }
 
+TEST(MpstatAix, FieldsAreFoundWhereverTheyStandInALongRow) {
+    // The CPU number, user and system fields pushed by runs of blanks of
+    // every width across the 64th and 128th characters, tabs left in place.
+    MpstatWindow w;
+    std::string rows;
+    Values expected;
+    for (int cpu = 0; cpu < 40; ++cpu) {
+        const std::string gap(static_cast<std::size_t>(20 + cpu * 3), ' ');
+        rows += std::string(static_cast<std::size_t>(cpu % 3), ' ') + std::to_string(cpu) + gap +
+                "0 0 0\t0 0 0 0 0 0 - 0" + gap + std::to_string(cpu) + gap.substr(cpu % 7) +
+                std::to_string(2 * cpu) + " 0 50\n";
+        expected.push_back({3.0 * cpu});
+    }
+    ASSERT_TRUE(w.load_text(snapshot("10:00:01", 40, rows)));
+    ASSERT_TRUE(w.analyse()) << w.form.last_error();
+    EXPECT_EQ(w.all_values(), expected);
+}
+
 TEST(MpstatAix, SnapshotsAddOnePointEachAndAMissingCpuGetsOneFewer) {
     MpstatWindow w;
     ASSERT_TRUE(w.load_text(snapshot("10:00:01", 2, cpu_row("  0", 1, 2) + cpu_row("  1", 3, 4)) +
