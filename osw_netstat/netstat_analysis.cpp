@@ -1,11 +1,12 @@
 #include "osw_netstat/netstat_analysis.h"
 
 #include "core/convert.h"
-#include "core/hash.h"
 #include "core/line_reader.h"
 #include "core/text.h"
 
 #include <array>
+#include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace kavro {
@@ -30,11 +31,46 @@ bool is_protocol_header(std::string_view row) {
     return false;
 }
 
-std::string_view skip_leading(std::string_view t, char c) {
-    const auto first = t.find_first_not_of(c);
-    if (first == std::string_view::npos) return {};
-    return Copy(t, static_cast<long long>(first) + 1, Length(t));
-}
+// Contains(row, indicator) for every row of the archive. The indicator is
+// looked for by the byte of it that the first rows hold least often (for
+// "zzz", a "z", which counter rows never hold), found with memchr and
+// confirmed in place, rather than by a substring search a row.
+class IndicatorFinder {
+public:
+    IndicatorFinder(std::string_view indicator, const StringTable& lines) : text_(indicator) {
+        if (text_.empty()) return;
+        std::array<std::uint32_t, 256> counts{};
+        for (int r = 1; r < lines.RowCount() && r <= 4096; ++r)
+            for (char c : lines.Cell(0, r)) ++counts[static_cast<unsigned char>(c)];
+        for (std::size_t i = 1; i < text_.size(); ++i)
+            if (counts[static_cast<unsigned char>(text_[i])] <
+                counts[static_cast<unsigned char>(text_[key_])])
+                key_ = i;
+    }
+
+    // An empty indicator occurs nowhere.
+    bool in(std::string_view row) const {
+        if (text_.empty() || row.size() < text_.size()) return false;
+        const char* data = row.data();
+        const std::size_t size = row.size();
+        // The key can stand no earlier than key_ and no later than
+        // size - (length - key_).
+        std::size_t from = key_;
+        const std::size_t last = size - (text_.size() - key_);
+        while (from <= last) {
+            const void* hit = std::memchr(data + from, text_[key_], last - from + 1);
+            if (!hit) return false;
+            const auto at = static_cast<std::size_t>(static_cast<const char*>(hit) - data);
+            if (std::memcmp(data + at - key_, text_.data(), text_.size()) == 0) return true;
+            from = at + 1;
+        }
+        return false;
+    }
+
+private:
+    std::string text_;
+    std::size_t key_ = 0;
+};
 
 // The rule texts grouped by their first byte, each group in table order.
 // A counter row can only match rules that begin with the first byte of its
@@ -87,7 +123,7 @@ void netstat_clear_all(NetstatPage& page) {
 void netstat_extract(const StringTable& lines, std::string_view snap_indicator,
                      const StringTable& metric_rules, StringTable& nets_raw) {
     const RuleIndex rules(metric_rules);
-    const std::string indicator(snap_indicator);
+    const IndicatorFinder indicator(snap_indicator, lines);
     std::string label;
     std::string prefix;
     std::string key;
@@ -95,7 +131,7 @@ void netstat_extract(const StringTable& lines, std::string_view snap_indicator,
     for (int r = 1; r < lines.RowCount(); ++r) {
         const std::string_view row = lines.Cell(0, r);
 
-        if (Contains(row, indicator)) {
+        if (indicator.in(row)) {
             // From just after the first blank through the fifth character
             // after the first colon: the seconds of an hh:mm:ss time.
             const int b = Pos(" ", row);
@@ -109,32 +145,86 @@ void netstat_extract(const StringTable& lines, std::string_view snap_indicator,
         // skipped (blanks after a tab stay), and the number runs to the
         // first blank. A row whose wording begins with a rule text also
         // contains it, so this one test stands for both.
-        const std::string_view copy = skip_leading(skip_leading(row, ' '), '\t');
-        const int blank = Pos(" ", copy);
-        const std::string* rule = rules.last_match(TextAfter(copy, " "));
+        const char* p = row.data();
+        const char* const end = p + row.size();
+        while (p < end && *p == ' ') ++p;
+        while (p < end && *p == '\t') ++p;
+        const std::string_view copy(p, static_cast<std::size_t>(end - p));
+        const std::size_t blank = copy.find(' ');
+        // With no blank the number is empty and the wording the whole text.
+        const std::string_view number =
+            blank == std::string_view::npos ? std::string_view() : copy.substr(0, blank);
+        const std::string_view wording =
+            blank == std::string_view::npos ? copy : copy.substr(blank + 1);
+        const std::string* rule = rules.last_match(wording);
         if (!rule) continue;
 
         key.assign(prefix);
         key.append(*rule);
         nets_raw.SetSlotCell(0, label);
-        nets_raw.SetSlotCell(2, Copy(copy, 1, blank - 1));
+        nets_raw.SetSlotCell(2, number);
         nets_raw.SetSlotCell(1, key);
         nets_raw.CommitSlot();
     }
     nets_raw.TrimTable();
 }
 
+namespace {
+
+// The metric keys seen so far, for the one lookup a record of
+// netstat_collect_metrics: open addressing over a power-of-two table, the
+// hash mixing the length with the first and last eight bytes, which is
+// enough to tell the few dozen keys of an archive apart.
+class KeySet {
+public:
+    // True when `key` was not in the set yet (it is now).
+    bool insert(std::string_view key) {
+        if ((keys_.size() + 1) * 2 > slots_.size()) grow();
+        std::size_t i = hash(key) & mask_;
+        for (; slots_[i] != 0; i = (i + 1) & mask_)
+            if (keys_[slots_[i] - 1] == key) return false;
+        keys_.emplace_back(key);
+        slots_[i] = static_cast<std::uint32_t>(keys_.size());
+        return true;
+    }
+
+private:
+    static std::size_t hash(std::string_view t) {
+        std::uint64_t head = 0, tail = 0;
+        const std::size_t n = t.size() < 8 ? t.size() : 8;
+        if (n > 0) {
+            std::memcpy(&head, t.data(), n);
+            std::memcpy(&tail, t.data() + t.size() - n, n);
+        }
+        std::uint64_t h =
+            (head ^ (tail * 0x9E3779B97F4A7C15ull) ^ t.size()) * 0xFF51AFD7ED558CCDull;
+        return static_cast<std::size_t>(h ^ (h >> 31));
+    }
+    void grow() {
+        slots_.assign(slots_.empty() ? 64 : slots_.size() * 2, 0);
+        mask_ = slots_.size() - 1;
+        for (std::size_t k = 0; k < keys_.size(); ++k) {
+            std::size_t i = hash(keys_[k]) & mask_;
+            while (slots_[i] != 0) i = (i + 1) & mask_;
+            slots_[i] = static_cast<std::uint32_t>(k + 1);
+        }
+    }
+
+    std::vector<std::string> keys_;
+    std::vector<std::uint32_t> slots_; // index into keys_ plus one; 0 is free
+    std::size_t mask_ = 0;
+};
+
+} // namespace
+
 void netstat_collect_metrics(const StringTable& nets_raw, Selector& net_combo) {
     // Seeded with what the selector holds, since Clear Analysis keeps its
     // entries and a later analysis adds only the keys that are new.
-    TextMap<char> seen;
-    seen.reserve(static_cast<std::size_t>(net_combo.count()) + 64);
-    for (const std::string& item : net_combo.items()) seen.emplace(item, 0);
+    KeySet seen;
+    for (const std::string& item : net_combo.items()) seen.insert(item);
     for (int r = 1; r < nets_raw.RowCount(); ++r) {
         const std::string_view metric = nets_raw.Cell(1, r);
-        if (seen.find(metric) != seen.end()) continue;
-        seen.emplace(std::string(metric), 0);
-        net_combo.add(metric);
+        if (seen.insert(metric)) net_combo.add(metric);
     }
 }
 

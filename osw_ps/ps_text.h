@@ -243,7 +243,7 @@ private:
     };
     static std::uint64_t head_of(std::string_view t) {
         std::uint64_t w = 0;
-        std::memcpy(&w, t.data(), t.size() < 8 ? t.size() : 8);
+        if (!t.empty()) std::memcpy(&w, t.data(), t.size() < 8 ? t.size() : 8);
         return w;
     }
     static std::size_t hash(std::uint64_t head, std::string_view t) {
