@@ -52,9 +52,11 @@ void Series::touch_data() {
 
 void Series::set_title(std::string_view title) {
     if (title == title_) return;
-    std::string old = std::move(title_);
-    title_.assign(title);
-    chart_->retitle(*this, old);
+    // Everything that allocates comes first: out of memory, the series keeps
+    // its old title and stays listed under it.
+    std::string fresh(title);
+    chart_->retitle(*this, fresh);
+    title_.swap(fresh);
     touch_data();
 }
 
@@ -154,9 +156,13 @@ Colour Chart::next_colour() {
 
 Series& Chart::add_series(SeriesKind kind, PointOrder order) {
     auto s = std::unique_ptr<Series>(new Series(*this, kind, order, series_count()));
-    s->colour_ = next_colour();
+    // Room in the title index first, so that running out of memory leaves
+    // no series that its title does not find.
+    std::vector<int>& untitled = by_title_[std::string()];
+    untitled.reserve(untitled.size() + 1);
     series_.push_back(std::move(s));
-    by_title_[std::string()].push_back(series_count() - 1);
+    untitled.push_back(series_count() - 1);
+    series_.back()->colour_ = next_colour();
     ++revision_;
     return *series_.back();
 }
@@ -167,20 +173,25 @@ void Chart::remove_all_series() {
     by_title_.clear();
     labels_.resize(1);
     label_ids_.clear();
-    label_ids_.emplace(std::string(), 0);
     std::fill(colour_use_.begin(), colour_use_.end(), 0);
     ++revision_;
+    // Last, as the one step that allocates: out of memory, the chart is
+    // empty all the same and its colours start again.
+    label_ids_.emplace(std::string(), 0);
 }
 
-void Chart::retitle(Series& s, std::string_view old_title) {
-    auto it = by_title_.find(old_title);
+void Chart::retitle(Series& s, const std::string& title) {
+    // The new entry gets its room before the old one goes, so a failed
+    // allocation leaves the series under its old title.
+    auto& fresh = by_title_[title];
+    fresh.reserve(fresh.size() + 1);
+    auto it = by_title_.find(s.title_);
     if (it != by_title_.end()) {
         auto& v = it->second;
         v.erase(std::remove(v.begin(), v.end(), s.index_), v.end());
         if (v.empty()) by_title_.erase(it);
     }
-    auto& v = by_title_[s.title_];
-    v.insert(std::upper_bound(v.begin(), v.end(), s.index_), s.index_);
+    fresh.insert(std::upper_bound(fresh.begin(), fresh.end(), s.index_), s.index_);
 }
 
 const std::vector<int>& Chart::series_with_title(std::string_view title) const {

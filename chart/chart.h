@@ -159,7 +159,8 @@ public:
 
 private:
     friend class Series;
-    void retitle(Series& s, std::string_view old_title);
+    // Lists the series under `title` instead of its present title.
+    void retitle(Series& s, const std::string& title);
     Colour next_colour();
 
     std::vector<std::unique_ptr<Series>> series_;

@@ -32,6 +32,10 @@ struct Case {
     std::function<void(TForm1&)> check = nullptr;
 };
 
+void PrintTo(const Case& c, std::ostream* os) {
+    *os << c.name;
+}
+
 // Data rows of a table: rows 1 to RowCount - 1, less a last row whose first
 // cell is empty (the append slot, or the blank row of an empty table).
 int rows(const StringTable& t) {

@@ -60,6 +60,10 @@ struct DbCase {
     std::string connection; // the assembled connection string
 };
 
+void PrintTo(const DbCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 // The lines after the first one holding "[]", joined without separators.
 std::string rest_after_empty_section(std::string_view content) {
     std::string out;
@@ -128,6 +132,10 @@ struct RulesCase {
     std::vector<std::string> netstat_rules; // rows of tracerules_grid6
     std::string user_start, user_count;     // psuser_posb, psuser_pose
 };
+
+void PrintTo(const RulesCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 std::vector<RulesCase> rules_cases() {
     const std::vector<std::string> good = {"[OSW-NETSTAT]", "packets sent", "segments sent out",

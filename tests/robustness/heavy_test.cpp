@@ -61,6 +61,10 @@ struct HugeLine {
     std::function<void(TForm1&)> check;
 };
 
+void PrintTo(const HugeLine& c, std::ostream* os) {
+    *os << c.name;
+}
+
 std::vector<HugeLine> huge_lines() {
     return {
         // The time is 100 MB of digits: not a number, and the message quotes

@@ -23,6 +23,10 @@ struct LoadCase {
     std::string error = {}; // the message shown, empty when the load succeeds
 };
 
+void PrintTo(const LoadCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 std::vector<LoadCase> load_cases() {
     using namespace std::string_literals;
     return {
