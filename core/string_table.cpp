@@ -33,7 +33,9 @@ const StringTable::CellRec& StringTable::rec(int col, int row) const {
 
 void StringTable::ensure_rows(int rows) {
     while (allocated_rows_ < rows) {
-        blocks_.emplace_back(new CellRec[static_cast<std::size_t>(kBlockRows) * cols_]());
+        // Owned before the list grows, so a list that cannot grow frees it.
+        std::unique_ptr<CellRec[]> block(new CellRec[static_cast<std::size_t>(kBlockRows) * cols_]());
+        blocks_.push_back(std::move(block));
         allocated_rows_ += kBlockRows;
     }
 }
@@ -121,30 +123,38 @@ void StringTable::maybe_compact() {
 }
 
 void StringTable::compact() {
-    std::vector<Chunk> old;
-    old.swap(chunks_);
+    // The live texts are copied into fresh chunks placed after the old ones,
+    // so that every cell still reads its text when an allocation fails on
+    // the way; the old chunks go only once all are copied.
+    const std::size_t old_chunks = chunks_.size();
+    const std::size_t old_used = used_bytes_;
     current_ = -1;
-    used_bytes_ = 0;
-    live_bytes_ = 0;
     next_chunk_size_ = 4096;
     for (int r = 0; r < rows_; ++r) {
         for (int col = 0; col < cols_; ++col) {
             CellRec& c = rec(col, r);
             if (c.cap == 0) continue;
             if (c.len == 0) {
+                live_bytes_ -= c.cap;
                 c = CellRec{};
                 continue;
             }
-            const char* src = old[c.chunk].data.get() + c.off;
             std::uint32_t chunk = 0, off = 0;
             char* dst = allocate(c.len, chunk, off);
-            std::memcpy(dst, src, c.len);
+            std::memcpy(dst, chunks_[c.chunk].data.get() + c.off, c.len);
+            live_bytes_ = live_bytes_ - c.cap + c.len;
             c.chunk = chunk;
             c.off = off;
             c.cap = c.len;
-            live_bytes_ += c.len;
         }
     }
+    chunks_.erase(chunks_.begin(), chunks_.begin() + static_cast<std::ptrdiff_t>(old_chunks));
+    used_bytes_ -= old_used;
+    const auto moved = static_cast<std::uint32_t>(old_chunks);
+    for (int r = 0; r < rows_; ++r)
+        for (int col = 0; col < cols_; ++col)
+            if (CellRec& c = rec(col, r); c.cap != 0) c.chunk -= moved;
+    if (current_ >= 0) current_ -= static_cast<int>(old_chunks);
 }
 
 void StringTable::SetRowCount(int rows) {
@@ -195,9 +205,11 @@ void StringTable::CommitSlot() {
 
 void StringTable::AppendLine(std::string_view text) {
     if (rows_ == std::numeric_limits<int>::max()) throw std::length_error("table full");
+    // Room for the next slot first: out of memory, the table stays as it
+    // was instead of keeping the line in a slot it never committed.
+    ensure_rows(rows_ + 1);
     CellRec& c = rec(0, rows_ - 1);
     store(c, text, false);
-    ensure_rows(rows_ + 1);
     ++rows_;
     ++revision_;
 }

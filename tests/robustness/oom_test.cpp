@@ -51,6 +51,40 @@ std::vector<std::string> lines_of_many_sizes(int n) {
 
 // ------------------------------------------------------------ the table
 
+TEST(OutOfMemory, AFailedLineAppendLeavesTheTableAsBefore) {
+    // More lines than one block of row records, so the sweep also fails
+    // the allocation of the next block.
+    const std::vector<std::string> lines = lines_of_many_sizes(4500);
+    const auto load = [&](StringTable& t, std::size_t& done) {
+        for (; done < lines.size(); ++done) t.AppendLine(lines[done]);
+    };
+    const std::uint64_t n = count_allocations([&] {
+        StringTable t;
+        std::size_t done = 0;
+        load(t, done);
+    });
+    ASSERT_GT(n, 10u);
+    for (std::uint64_t k : failure_points(n, 400)) {
+        StringTable t;
+        std::size_t done = 0;
+        {
+            FailingAllocation fail(k);
+            try {
+                load(t, done);
+            } catch (const std::bad_alloc&) {
+            }
+        }
+        ASSERT_EQ(t.RowCount(), static_cast<int>(done) + 2) << "allocation " << k;
+        for (std::size_t i = 0; i < done; ++i)
+            ASSERT_EQ(t.Cell(0, static_cast<int>(i) + 1), lines[i]) << "allocation " << k;
+        ASSERT_EQ(t.Cell(0, t.RowCount() - 1), "") << "the slot after allocation " << k;
+        // Going on from where it failed gives the whole file.
+        load(t, done);
+        ASSERT_EQ(column0(t).size(), lines.size() + 1);
+        ASSERT_EQ(t.Cell(0, static_cast<int>(lines.size())), lines.back());
+    }
+}
+
 TEST(OutOfMemory, AFailedRowAppendKeepsTheCommittedRows) {
     const std::vector<std::string> texts = lines_of_many_sizes(300);
     const auto fill = [&](StringTable& t, std::size_t& done) {
@@ -82,6 +116,42 @@ TEST(OutOfMemory, AFailedRowAppendKeepsTheCommittedRows) {
         ASSERT_EQ(t.RowSnapshot(static_cast<int>(texts.size())),
                   (std::vector<std::string>{texts.back(), std::to_string(texts.size() - 1),
                                             texts.front()}));
+    }
+}
+
+// Cutting most rows off a large table leaves its arena mostly dead, and the
+// table compacts what is left into fresh chunks. Running out of memory on
+// the way must leave every remaining cell readable as it was.
+TEST(OutOfMemory, AFailedCompactionLeavesEveryCellAsItWas) {
+    const auto big = [] {
+        StringTable t(2);
+        for (int i = 0; i < 6000; ++i)
+            t.AppendRow({std::string(4000, static_cast<char>('a' + i % 26)), std::to_string(i)});
+        return t;
+    };
+    constexpr int keep = 300;
+    StringTable probe = big();
+    const std::uint64_t n = count_allocations([&] { probe.SetRowCount(keep); });
+    ASSERT_GT(n, 0u) << "cutting the table no longer compacts it";
+    for (std::uint64_t k : failure_points(n)) {
+        StringTable t = big();
+        {
+            FailingAllocation fail(k);
+            try {
+                t.SetRowCount(keep);
+            } catch (const std::bad_alloc&) {
+            }
+        }
+        ASSERT_EQ(t.RowCount(), keep);
+        for (int i = 1; i < keep; ++i) {
+            const int line = i - 1;
+            ASSERT_EQ(t.Cell(0, i), std::string(4000, static_cast<char>('a' + line % 26)))
+                << "row " << i << ", allocation " << k;
+            ASSERT_EQ(t.Cell(1, i), std::to_string(line)) << "row " << i << ", allocation " << k;
+        }
+        // And the table takes new rows.
+        t.AppendRow({"more", "rows"});
+        ASSERT_EQ(t.Cell(0, keep - 1), "more");
     }
 }
 
