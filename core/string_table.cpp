@@ -34,7 +34,8 @@ const StringTable::CellRec& StringTable::rec(int col, int row) const {
 void StringTable::ensure_rows(int rows) {
     while (allocated_rows_ < rows) {
         // Owned before the list grows, so a list that cannot grow frees it.
-        std::unique_ptr<CellRec[]> block(new CellRec[static_cast<std::size_t>(kBlockRows) * cols_]());
+        std::unique_ptr<CellRec[]> block(
+            new CellRec[static_cast<std::size_t>(kBlockRows) * cols_]());
         blocks_.push_back(std::move(block));
         allocated_rows_ += kBlockRows;
     }
