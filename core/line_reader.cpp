@@ -1,6 +1,8 @@
 #include "core/line_reader.h"
 
 #include "core/error.h"
+#include "core/progress.h"
+#include "core/string_table.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -38,17 +40,29 @@ LineReader::LineReader(const std::string& path) {
 #ifdef POSIX_FADV_SEQUENTIAL
     ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
 #endif
-    // A small file gets a buffer of its own size, so reading many small
-    // files does not clear megabytes each time.
-    buf_.resize(size_ > 0 && size_ < kBlock ? static_cast<std::size_t>(size_) + 64 : kBlock);
 }
 
 LineReader::~LineReader() {
     if (fd_ >= 0) ::close(fd_);
 }
 
+std::size_t LineReader::read_some(char* to, std::size_t n) {
+    ssize_t got;
+    do {
+        got = ::read(fd_, to, n);
+    } while (got < 0 && errno == EINTR);
+    if (got < 0) throw_system(errno);
+    return static_cast<std::size_t>(got);
+}
+
 bool LineReader::fill() {
     if (eof_) return false;
+    // The buffer is made on the first read, so a reader that hands the
+    // whole file to append_to() never has one. A small file gets a buffer
+    // of its own size, so reading many small files does not clear megabytes
+    // each time.
+    if (buf_.empty())
+        buf_.resize(size_ > 0 && size_ < kBlock ? static_cast<std::size_t>(size_) + 64 : kBlock);
     // Move the unread tail to the front, growing the buffer when one line
     // fills it entirely.
     if (begin_ > 0) {
@@ -57,11 +71,7 @@ bool LineReader::fill() {
         begin_ = 0;
     }
     if (end_ == buf_.size()) buf_.resize(buf_.size() * 2);
-    ssize_t n;
-    do {
-        n = ::read(fd_, buf_.data() + end_, buf_.size() - end_);
-    } while (n < 0 && errno == EINTR);
-    if (n < 0) throw_system(errno);
+    auto n = static_cast<ssize_t>(read_some(buf_.data() + end_, buf_.size() - end_));
     if (n == 0) {
         eof_ = true;
         return false;
@@ -107,6 +117,35 @@ bool LineReader::next(std::string_view& line) {
         scan_ = 0;
         return true;
     }
+}
+
+std::uint64_t LineReader::append_to(StringTable& table, std::string_view what) {
+    StringTable::LineLoader loader(table);
+    std::uint64_t lines = 0;
+    const auto count = [&](std::size_t n) {
+        lines += n;
+        for (std::size_t i = 0; i < n; ++i) progress_step(consumed_, size_, what);
+    };
+    // What next() has read ahead goes first; a byte 26 in it has already
+    // cut it short.
+    if (begin_ < end_) {
+        const std::size_t n = end_ - begin_;
+        std::memcpy(loader.space(n).data(), buf_.data() + begin_, n);
+        consumed_ += n;
+        begin_ = end_ = scan_ = 0;
+        count(loader.commit(n));
+    }
+    while (!eof_) {
+        const std::span<char> room = loader.space();
+        const std::size_t n = read_some(room.data(), std::min(room.size(), kBlock));
+        if (n == 0) break;
+        consumed_ += n;
+        count(loader.commit(n));
+        if (loader.stopped()) break;
+    }
+    eof_ = true;
+    count(loader.finish() ? 1 : 0);
+    return lines;
 }
 
 } // namespace kavro

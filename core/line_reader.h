@@ -13,6 +13,8 @@
 
 namespace kavro {
 
+class StringTable;
+
 class LineReader {
 public:
     explicit LineReader(const std::string& path);
@@ -23,12 +25,21 @@ public:
     // The next line, valid until the following call; false at the end.
     bool next(std::string_view& line);
 
+    // Appends every line not read yet as a row of `table` (column 0, as
+    // StringTable::AppendLine does), reading the file's blocks straight into
+    // the table's arena: one copy of each byte, no line copied on its own.
+    // The lines follow the same rules as next(). Reports progress under
+    // `what`; a failure part way leaves the lines read so far. Returns the
+    // number of lines appended; next() then finds the end of the file.
+    std::uint64_t append_to(StringTable& table, std::string_view what = {});
+
     std::uint64_t bytes_consumed() const { return consumed_; }
     // Size of the file when it was opened (0 for pipes and special files).
     std::uint64_t file_size() const { return size_; }
 
 private:
     bool fill();
+    std::size_t read_some(char* to, std::size_t n);
 
     int fd_ = -1;
     std::vector<char> buf_;

@@ -1,16 +1,42 @@
 #include "core/string_table.h"
 
+#include "core/hash.h"
+
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <limits>
 #include <stdexcept>
 
 namespace kavro {
 
+static_assert(std::endian::native == std::endian::little,
+              "an inline cell text sits in the low bytes of its record, the tag in the top byte");
+
 namespace {
 constexpr std::size_t kMaxChunk = std::size_t(16) << 20;
 // Compact once the dead bytes outweigh the live ones by this margin.
 constexpr std::size_t kCompactSlack = std::size_t(8) << 20;
+
+constexpr std::size_t kInline = 7;
+constexpr std::uint64_t kRef = std::uint64_t(1) << 63;
+constexpr int kKindShift = 61;
+constexpr std::uint64_t kArena = 0, kLong = 1, kShared = 2;
+constexpr int kLenBits = 18, kOffBits = 26, kChunkBits = 17;
+constexpr std::uint64_t kLenMask = (std::uint64_t(1) << kLenBits) - 1;
+constexpr std::uint64_t kOffMask = (std::uint64_t(1) << kOffBits) - 1;
+constexpr std::uint64_t kChunkMask = (std::uint64_t(1) << kChunkBits) - 1;
+// Longer texts of a shared column are not what sharing is for; they go to
+// the arena like any other.
+constexpr std::size_t kMaxShared = 256;
+
+// The loader reads blocks of this size into chunks of kLoadChunk bytes.
+constexpr std::size_t kLoadBlock = std::size_t(4) << 20;
+constexpr std::size_t kLoadChunk = std::size_t(32) << 20;
+
+std::uint64_t kind_of(std::uint64_t v) {
+    return (v >> kKindShift) & 3;
+}
 } // namespace
 
 StringTable::StringTable(int col_count) : cols_(col_count < 1 ? 1 : col_count) {
@@ -20,16 +46,6 @@ StringTable::StringTable(int col_count) : cols_(col_count < 1 ? 1 : col_count) {
 StringTable::StringTable(StringTable&&) noexcept = default;
 StringTable& StringTable::operator=(StringTable&&) noexcept = default;
 StringTable::~StringTable() = default;
-
-StringTable::CellRec& StringTable::rec(int col, int row) {
-    return blocks_[static_cast<std::size_t>(row) >> kBlockShift]
-                  [static_cast<std::size_t>(row & (kBlockRows - 1)) * cols_ + col];
-}
-
-const StringTable::CellRec& StringTable::rec(int col, int row) const {
-    return blocks_[static_cast<std::size_t>(row) >> kBlockShift]
-                  [static_cast<std::size_t>(row & (kBlockRows - 1)) * cols_ + col];
-}
 
 void StringTable::ensure_rows(int rows) {
     while (allocated_rows_ < rows) {
@@ -43,119 +59,201 @@ void StringTable::ensure_rows(int rows) {
 
 std::size_t StringTable::arena_bytes() const {
     std::size_t n = 0;
-    for (const auto& c : chunks_) n += c.size;
+    for (const auto& c : arena_.chunks) n += c.size;
+    n += longs_.capacity() * sizeof(LongText);
+    if (shared_) n += shared_->bytes();
     return n + blocks_.size() * sizeof(CellRec) * kBlockRows * cols_;
 }
 
-void StringTable::release(CellRec& c) {
-    live_bytes_ -= c.cap;
-    c = CellRec{};
+std::string_view StringTable::text_of(const CellRec& c) const {
+    const std::uint64_t v = c.v;
+    const auto tag = static_cast<std::size_t>(v >> 56);
+    if (tag <= kInline) return std::string_view(reinterpret_cast<const char*>(&c.v), tag);
+    switch (kind_of(v)) {
+    case kArena:
+        return std::string_view(
+            arena_.chunks[(v >> (kLenBits + kOffBits)) & kChunkMask].data.get() +
+                ((v >> kLenBits) & kOffMask),
+            v & kLenMask);
+    case kLong: {
+        const LongText& t = longs_[static_cast<std::uint32_t>(v)];
+        return std::string_view(arena_.chunks[t.chunk].data.get() + t.off, t.len);
+    }
+    default:
+        return shared_->text(static_cast<std::uint32_t>(v));
+    }
 }
 
-char* StringTable::allocate(std::size_t n, std::uint32_t& chunk, std::uint32_t& off) {
-    if (n > std::numeric_limits<std::uint32_t>::max())
-        throw std::length_error("text too long for a table cell");
-    if (n > next_chunk_size_ / 2) {
+StringTable::CellRec StringTable::reference(std::vector<LongText>& longs, std::uint32_t chunk,
+                                            std::size_t off, std::size_t len) {
+    CellRec c;
+    if (chunk <= kChunkMask && off <= kOffMask && len <= kLenMask) {
+        c.v = kRef | kArena << kKindShift | std::uint64_t(chunk) << (kLenBits + kOffBits) |
+              std::uint64_t(off) << kLenBits | len;
+        return c;
+    }
+    if (longs.size() >= std::numeric_limits<std::uint32_t>::max())
+        throw std::length_error("too many long texts in one table");
+    longs.push_back({chunk, off, len});
+    c.v = kRef | kLong << kKindShift | (longs.size() - 1);
+    return c;
+}
+
+void StringTable::release(CellRec& c) {
+    const std::uint64_t v = c.v;
+    c.v = 0;
+    if (!(v & kRef)) return;
+    switch (kind_of(v)) {
+    case kArena:
+        live_bytes_ -= v & kLenMask;
+        break;
+    case kLong:
+        live_bytes_ -= longs_[static_cast<std::uint32_t>(v)].len;
+        break;
+    default:
+        if (--shared_refs_ == 0) shared_->clear();
+        break;
+    }
+}
+
+char* StringTable::Arena::allocate(std::size_t n, std::uint32_t& chunk, std::size_t& off) {
+    if (chunks.size() >= std::numeric_limits<std::uint32_t>::max())
+        throw std::length_error("table arena full");
+    // The chunk is made, then listed: when either fails the arena is as it
+    // was, apart from spare capacity.
+    chunks.reserve(chunks.size() + 1);
+    if (n > next_size / 2) {
         // A long text gets a chunk to itself, so the general chunk in use
         // keeps filling with the small ones.
         Chunk ch;
         ch.data.reset(new char[n]);
         ch.size = n;
         ch.used = n;
-        chunks_.push_back(std::move(ch));
-        used_bytes_ += n;
-        chunk = static_cast<std::uint32_t>(chunks_.size() - 1);
+        chunks.push_back(std::move(ch));
+        used += n;
+        chunk = static_cast<std::uint32_t>(chunks.size() - 1);
         off = 0;
-        return chunks_.back().data.get();
+        return chunks.back().data.get();
     }
-    if (current_ < 0 || chunks_[static_cast<std::size_t>(current_)].size -
-                                chunks_[static_cast<std::size_t>(current_)].used <
-                            n) {
+    if (current < 0 || chunks[static_cast<std::size_t>(current)].size -
+                               chunks[static_cast<std::size_t>(current)].used <
+                           n) {
         Chunk ch;
-        ch.data.reset(new char[next_chunk_size_]);
-        ch.size = next_chunk_size_;
-        chunks_.push_back(std::move(ch));
-        current_ = static_cast<int>(chunks_.size() - 1);
-        next_chunk_size_ = std::min(next_chunk_size_ * 2, kMaxChunk);
+        ch.data.reset(new char[next_size]);
+        ch.size = next_size;
+        chunks.push_back(std::move(ch));
+        current = static_cast<int>(chunks.size() - 1);
+        next_size = std::min(next_size * 2, kMaxChunk);
     }
-    Chunk& ch = chunks_[static_cast<std::size_t>(current_)];
-    chunk = static_cast<std::uint32_t>(current_);
-    off = static_cast<std::uint32_t>(ch.used);
+    Chunk& ch = chunks[static_cast<std::size_t>(current)];
+    chunk = static_cast<std::uint32_t>(current);
+    off = ch.used;
     ch.used += n;
-    used_bytes_ += n;
+    used += n;
     return ch.data.get() + off;
 }
 
-void StringTable::store(CellRec& c, std::string_view text, bool slack) {
-    if (text.empty()) {
-        c.len = 0;
+void StringTable::store(int col, CellRec& c, std::string_view text) {
+    const std::size_t n = text.size();
+    if (n <= kInline) {
+        // Built aside first: the text may be the cell's own.
+        std::uint64_t v = 0;
+        if (n > 0) {
+            std::memcpy(&v, text.data(), n);
+            v |= std::uint64_t(n) << 56;
+        }
+        release(c);
+        c.v = v;
         return;
     }
-    if (text.size() <= c.cap) {
-        // Overwrite in place; the source may overlap the cell itself.
-        std::memmove(chunks_[c.chunk].data.get() + c.off, text.data(), text.size());
-        c.len = static_cast<std::uint32_t>(text.size());
+    if (n <= kMaxShared && shared_column(col)) {
+        if (!shared_) shared_ = std::make_unique<TextPool>();
+        const std::uint32_t id = shared_->intern(text);
+        // Counted before the old text is let go, so that letting go of the
+        // column's last shared text does not empty the pool just used.
+        ++shared_refs_;
+        release(c);
+        c.v = kRef | kShared << kKindShift | id;
         return;
     }
-    std::size_t cap = text.size();
-    if (slack) cap = std::max<std::size_t>(16, (cap + cap / 2 + 7) & ~std::size_t(7));
-    std::uint32_t chunk = 0, off = 0;
+    const std::uint64_t v = c.v;
+    if (v & kRef) {
+        // Overwrite in place when the new text fits where the old one is;
+        // the source may overlap the cell itself.
+        if (kind_of(v) == kArena && n <= (v & kLenMask)) {
+            char* at = arena_.chunks[(v >> (kLenBits + kOffBits)) & kChunkMask].data.get() +
+                       ((v >> kLenBits) & kOffMask);
+            std::memmove(at, text.data(), n);
+            live_bytes_ -= (v & kLenMask) - n;
+            c.v = (v & ~kLenMask) | n;
+            return;
+        }
+        if (kind_of(v) == kLong) {
+            LongText& t = longs_[static_cast<std::uint32_t>(v)];
+            if (n <= t.len) {
+                std::memmove(arena_.chunks[t.chunk].data.get() + t.off, text.data(), n);
+                live_bytes_ -= t.len - n;
+                t.len = n;
+                return;
+            }
+        }
+    }
+    std::uint32_t chunk = 0;
+    std::size_t off = 0;
     // Allocation never moves existing chunks, so `text` stays readable even
     // when it points into this table.
-    char* dst = allocate(cap, chunk, off);
-    std::memcpy(dst, text.data(), text.size());
-    live_bytes_ -= c.cap;
-    c.chunk = chunk;
-    c.off = off;
-    c.len = static_cast<std::uint32_t>(text.size());
-    c.cap = static_cast<std::uint32_t>(cap);
-    live_bytes_ += cap;
+    char* dst = arena_.allocate(n, chunk, off);
+    std::memcpy(dst, text.data(), n);
+    const CellRec fresh = reference(longs_, chunk, off, n);
+    release(c);
+    c = fresh;
+    live_bytes_ += n;
 }
 
 void StringTable::maybe_compact() {
-    if (live_bytes_ == 0 && !chunks_.empty()) {
-        chunks_.clear();
-        current_ = -1;
-        used_bytes_ = 0;
-        next_chunk_size_ = 4096;
+    if (live_bytes_ == 0 && !arena_.chunks.empty()) {
+        arena_ = Arena{};
+        longs_.clear();
         return;
     }
-    if (used_bytes_ > 2 * live_bytes_ + kCompactSlack) compact();
+    if (arena_.used > 2 * live_bytes_ + kCompactSlack) compact();
 }
 
 void StringTable::compact() {
-    // The live texts are copied into fresh chunks placed after the old ones,
-    // so that every cell still reads its text when an allocation fails on
-    // the way; the old chunks go only once all are copied.
-    const std::size_t old_chunks = chunks_.size();
-    const std::size_t old_used = used_bytes_;
-    current_ = -1;
-    next_chunk_size_ = 4096;
+    // The texts are copied into a fresh arena and the cells learn their new
+    // places only once every copy is made: when memory runs out part way,
+    // the table is left exactly as it was.
+    Arena fresh;
+    std::vector<LongText> fresh_longs;
+    std::vector<std::uint64_t> moved;
+    std::size_t refs = 0;
+    for (int r = 0; r < rows_; ++r)
+        for (int col = 0; col < cols_; ++col) {
+            const std::uint64_t v = rec(col, r).v;
+            if ((v & kRef) && kind_of(v) != kShared) ++refs;
+        }
+    moved.reserve(refs);
+    for (int r = 0; r < rows_; ++r) {
+        for (int col = 0; col < cols_; ++col) {
+            const std::uint64_t v = rec(col, r).v;
+            if (!(v & kRef) || kind_of(v) == kShared) continue;
+            const std::string_view text = text_of(rec(col, r));
+            std::uint32_t chunk = 0;
+            std::size_t off = 0;
+            char* dst = fresh.allocate(text.size(), chunk, off);
+            std::memcpy(dst, text.data(), text.size());
+            moved.push_back(reference(fresh_longs, chunk, off, text.size()).v);
+        }
+    }
+    std::size_t i = 0;
     for (int r = 0; r < rows_; ++r) {
         for (int col = 0; col < cols_; ++col) {
             CellRec& c = rec(col, r);
-            if (c.cap == 0) continue;
-            if (c.len == 0) {
-                live_bytes_ -= c.cap;
-                c = CellRec{};
-                continue;
-            }
-            std::uint32_t chunk = 0, off = 0;
-            char* dst = allocate(c.len, chunk, off);
-            std::memcpy(dst, chunks_[c.chunk].data.get() + c.off, c.len);
-            live_bytes_ = live_bytes_ - c.cap + c.len;
-            c.chunk = chunk;
-            c.off = off;
-            c.cap = c.len;
+            if ((c.v & kRef) && kind_of(c.v) != kShared) c.v = moved[i++];
         }
     }
-    chunks_.erase(chunks_.begin(), chunks_.begin() + static_cast<std::ptrdiff_t>(old_chunks));
-    used_bytes_ -= old_used;
-    const auto moved = static_cast<std::uint32_t>(old_chunks);
-    for (int r = 0; r < rows_; ++r)
-        for (int col = 0; col < cols_; ++col)
-            if (CellRec& c = rec(col, r); c.cap != 0) c.chunk -= moved;
-    if (current_ >= 0) current_ -= static_cast<int>(old_chunks);
+    arena_ = std::move(fresh);
+    longs_ = std::move(fresh_longs);
 }
 
 void StringTable::SetRowCount(int rows) {
@@ -180,16 +278,13 @@ void StringTable::SetRowCount(int rows) {
 
 std::string_view StringTable::Cell(int col, int row) const {
     if (col < 0 || col >= cols_ || row < 0 || row >= rows_) return {};
-    const CellRec& c = rec(col, row);
-    if (c.len == 0) return {};
-    return std::string_view(chunks_[c.chunk].data.get() + c.off, c.len);
+    return text_of(rec(col, row));
 }
 
 void StringTable::SetCell(int col, int row, std::string_view text) {
     if (col < 0 || col >= cols_ || row < 0 || row >= rows_) return;
     ++revision_;
-    CellRec& c = rec(col, row);
-    store(c, text, c.cap != 0);
+    store(col, rec(col, row), text);
 }
 
 void StringTable::SetSlotCell(int col, std::string_view text) {
@@ -206,11 +301,10 @@ void StringTable::CommitSlot() {
 
 void StringTable::AppendLine(std::string_view text) {
     if (rows_ == std::numeric_limits<int>::max()) throw std::length_error("table full");
-    // Room for the next slot first: out of memory, the table stays as it
-    // was instead of keeping the line in a slot it never committed.
+    // The next slot first: when there is no memory for it, the slot is left
+    // as it was rather than holding a line that never became a row.
     ensure_rows(rows_ + 1);
-    CellRec& c = rec(0, rows_ - 1);
-    store(c, text, false);
+    store(0, rec(0, rows_ - 1), text);
     ++rows_;
     ++revision_;
 }
@@ -274,6 +368,147 @@ void StringTable::SwapRows(int i, int j) {
     if (i == j || i < 0 || j < 0 || i >= rows_ || j >= rows_) return;
     ++revision_;
     for (int c = 0; c < cols_; ++c) std::swap(rec(c, i), rec(c, j));
+}
+
+void StringTable::intern_column(int col) {
+    if (col < 0 || col >= cols_) return;
+    shared_cols_.resize(static_cast<std::size_t>(cols_), 0);
+    shared_cols_[static_cast<std::size_t>(col)] = 1;
+}
+
+StringTable::LineLoader::LineLoader(StringTable& table) : t_(table) {}
+
+std::span<char> StringTable::LineLoader::space(std::size_t want) {
+    if (want == 0) want = kLoadBlock;
+    if (chunk_ >= 0) {
+        Chunk& ch = t_.arena_.chunks[static_cast<std::size_t>(chunk_)];
+        if (ch.size - end_ >= want) return {ch.data.get() + end_, ch.size - end_};
+    }
+    // A fresh chunk, the unfinished line moved to its start so that every
+    // line stays whole in one chunk.
+    const std::size_t pending = end_ - begin_;
+    if (pending > std::numeric_limits<std::size_t>::max() / 4 - want)
+        throw std::length_error("line too long");
+    const std::size_t size = std::max(kLoadChunk, 2 * pending + want);
+    std::vector<Chunk>& chunks = t_.arena_.chunks;
+    if (chunks.size() >= std::numeric_limits<std::uint32_t>::max())
+        throw std::length_error("table arena full");
+    chunks.reserve(chunks.size() + 1);
+    Chunk ch;
+    ch.data.reset(new char[size]);
+    ch.size = size;
+    if (pending > 0)
+        std::memcpy(ch.data.get(), chunks[static_cast<std::size_t>(chunk_)].data.get() + begin_,
+                    pending);
+    chunks.push_back(std::move(ch));
+    chunk_ = static_cast<int>(chunks.size() - 1);
+    begin_ = 0;
+    end_ = pending;
+    Chunk& fresh = chunks.back();
+    return {fresh.data.get() + end_, fresh.size - end_};
+}
+
+namespace {
+// Drops every carriage return of the line in place; returns its new length.
+std::size_t drop_cr(char* line, std::size_t len) {
+    char* cr = static_cast<char*>(std::memchr(line, '\r', len));
+    if (!cr) return len;
+    char* out = cr;
+    for (const char* in = cr + 1; in < line + len; ++in)
+        if (*in != '\r') *out++ = *in;
+    return static_cast<std::size_t>(out - line);
+}
+} // namespace
+
+std::size_t StringTable::LineLoader::append_lines(char* line, char* from, char* stop, bool cr,
+                                                  bool last) {
+    // The counts are kept here and written to the table before anything
+    // that can throw, so the table is whole whenever the loader is left;
+    // kept in registers, they cost nothing per line.
+    StringTable& t = t_;
+    const auto chunk = static_cast<std::uint32_t>(chunk_);
+    char* const base = t.arena_.chunks[static_cast<std::size_t>(chunk_)].data.get();
+    int rows = t.rows_;
+    std::size_t live = 0, used = 0, lines = 0;
+    const auto settle = [&] {
+        t.rows_ = rows;
+        t.live_bytes_ += live;
+        t.arena_.used += used;
+        ++t.revision_;
+        live = used = 0;
+    };
+    for (;;) {
+        char* nl =
+            static_cast<char*>(std::memchr(from, '\n', static_cast<std::size_t>(stop - from)));
+        char* next;
+        if (nl) {
+            next = nl + 1;
+        } else {
+            if (!last || line == stop) break;
+            nl = next = stop;
+        }
+        std::size_t len = static_cast<std::size_t>(nl - line);
+        if (cr) len = drop_cr(line, len);
+        if (rows >= t.allocated_rows_) {
+            settle();
+            if (rows == std::numeric_limits<int>::max()) throw std::length_error("table full");
+            t.ensure_rows(rows + 1);
+        }
+        CellRec& c = t.rec(0, rows - 1);
+        if (c.v != 0) t.release(c);
+        const auto off = static_cast<std::size_t>(line - base);
+        if (len == 0)
+            c.v = 0;
+        else if (chunk <= kChunkMask && off <= kOffMask && len <= kLenMask)
+            c.v = kRef | std::uint64_t(chunk) << (kLenBits + kOffBits) |
+                  std::uint64_t(off) << kLenBits | len;
+        else {
+            settle();
+            c = reference(t.longs_, chunk, off, len);
+        }
+        live += len;
+        used += static_cast<std::size_t>(next - line);
+        ++rows;
+        ++lines;
+        line = from = next;
+        if (nl == stop) break;
+    }
+    settle();
+    begin_ = static_cast<std::size_t>(line - base);
+    return lines;
+}
+
+std::size_t StringTable::LineLoader::commit(std::size_t n) {
+    if (stopped_ || n == 0 || chunk_ < 0) return 0;
+    Chunk& ch = t_.arena_.chunks[static_cast<std::size_t>(chunk_)];
+    char* base = ch.data.get();
+    char* fresh = base + end_;
+    if (void* z = std::memchr(fresh, 26, n)) {
+        n = static_cast<std::size_t>(static_cast<char*>(z) - fresh);
+        stopped_ = true;
+    }
+    char* const stop = fresh + n;
+    // One look for a carriage return over the whole block: files with Unix
+    // line ends then skip the look per line.
+    const bool cr = pending_cr_ || std::memchr(fresh, '\r', n) != nullptr;
+    // The unfinished line holds no line feed, so the search starts at the
+    // fresh bytes.
+    const std::size_t lines = append_lines(base + begin_, fresh, stop, cr, false);
+    end_ = static_cast<std::size_t>(stop - base);
+    ch.used = begin_;
+    const char* rest = base + begin_;
+    pending_cr_ = cr && std::memchr(rest, '\r', static_cast<std::size_t>(stop - rest)) != nullptr;
+    return lines;
+}
+
+bool StringTable::LineLoader::finish() {
+    if (chunk_ < 0 || end_ == begin_) return false;
+    Chunk& ch = t_.arena_.chunks[static_cast<std::size_t>(chunk_)];
+    char* base = ch.data.get();
+    append_lines(base + begin_, base + begin_, base + end_, pending_cr_, true);
+    ch.used = end_;
+    pending_cr_ = false;
+    return true;
 }
 
 void CopyRow(const StringTable& source, int source_row, StringTable& target, int target_row) {

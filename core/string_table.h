@@ -3,16 +3,25 @@
 // StringTable: the one record store of the program. Row 0 holds the column
 // titles; while the table is open its last row is the append slot.
 //
-// Cells are 8-bit texts kept in a chunked arena with a 16-byte record per
-// cell, so a raw table of tens of millions of lines costs little more than
-// the bytes of its lines. A text returned by Cell() stays valid until the
-// next write of that cell or the next structural change of the same table
-// (CommitSlot, AppendRow, AssignRow, CopyRow into it, ResetTable, ClearRow,
-// TrimTable, SetRowCount).
+// Cells are 8-bit texts. Each cell is an 8-byte record: a text of up to 7
+// bytes (a number, a metric name) sits in the record itself; a longer one
+// lives in a chunked arena that the record points to. A raw table of tens of
+// millions of lines thus costs the bytes of its lines and 8 bytes a line,
+// and a result table of short numbers little more than its records.
+//
+// A column can be marked shared (intern_column): its longer texts are kept
+// once per distinct text and every cell holding one points to it, for columns
+// that repeat a few thousand texts over millions of rows.
+//
+// A text returned by Cell() stays valid until the next write of that cell or
+// the next structural change of the same table (CommitSlot, AppendRow,
+// AssignRow, CopyRow into it, ResetTable, ClearRow, TrimTable, SetRowCount,
+// SwapRows of its row).
 
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,6 +29,7 @@
 namespace kavro {
 
 class StringTable;
+class TextPool;
 
 // A live, read-only view of one column: entry i reads cell (column, i) at the
 // moment it is read, so rows moved after the view was taken are seen at once.
@@ -71,53 +81,134 @@ public:
     void AssignRow(int row, const std::vector<std::string>& texts);
     // Exchanges two rows whole. The same as taking row j into a scratch
     // list, copying row i onto row j and assigning the list to row i, but
-    // without copying a text: texts read from either row stay valid.
+    // without copying a text. A short text lives in its cell's record, so a
+    // text read from either row before the swap is not to be read after it.
     void SwapRows(int i, int j);
 
     ColumnView GetColumnView(int col) const { return ColumnView(*this, col); }
 
     // Bumped by every change; views refresh only tables whose revision moved.
     std::uint64_t revision() const { return revision_; }
-    // Bytes held by the arena, for benchmarks and memory reports.
+    // Bytes held by the records, the arena and the shared texts, for
+    // benchmarks and memory reports.
     std::size_t arena_bytes() const;
 
     // Appends one row whose column 0 is `text` without the per-cell checks of
     // AppendRow: the loaders' path for millions of lines.
     void AppendLine(std::string_view text);
 
+    // From now on the column keeps each distinct text once: what it shows is
+    // unchanged, only the memory it takes. For result columns that repeat a
+    // few thousand texts (cursor and event) over millions of rows.
+    void intern_column(int col);
+
+    // Appends the lines of a file read straight into the table's arena, so
+    // each byte is copied once, from the file into the table. The caller
+    // reads raw bytes into space() and hands them over with commit(), which
+    // appends one row per completed line, its text in column 0, as
+    // AppendLine does. The lines follow the rules of LineReader: a line ends
+    // at a line feed, every carriage return is dropped, a byte 26 ends the
+    // input, and finish() appends an unfinished last line (a final line break
+    // adds no empty line). A line may run across any number of blocks.
+    //
+    // The table stays whole whenever the loader is left, by an error
+    // included: it holds the lines completed so far. Nothing else may change
+    // the table while a loader works on it.
+    class LineLoader {
+    public:
+        explicit LineLoader(StringTable& table);
+        LineLoader(const LineLoader&) = delete;
+        LineLoader& operator=(const LineLoader&) = delete;
+
+        // Room for the next block, at least `want` bytes (0: a default).
+        std::span<char> space(std::size_t want = 0);
+        // The first `n` bytes of space() hold new input. Returns the number
+        // of lines it completed.
+        std::size_t commit(std::size_t n);
+        // True once a byte 26 was met; commit() then ignores what follows.
+        bool stopped() const { return stopped_; }
+        // The end of the input: an unfinished last line becomes a row;
+        // true when there was one.
+        bool finish();
+
+    private:
+        // Appends the lines from `line` that end before `stop`, and with
+        // `last` the unfinished one too; returns how many. The first line
+        // feed is looked for from `from` on.
+        std::size_t append_lines(char* line, char* from, char* stop, bool cr, bool last);
+
+        StringTable& t_;
+        int chunk_ = -1;
+        std::size_t begin_ = 0;   // start of the unfinished line in the chunk
+        std::size_t end_ = 0;     // end of the bytes read into the chunk
+        bool pending_cr_ = false; // the unfinished line holds a carriage return
+        bool stopped_ = false;
+    };
+
 private:
+    // One cell. Byte 7 (the top byte, the layout is little-endian) says what
+    // the rest holds:
+    //   0        the empty text (the whole record is 0);
+    //   1 to 7   a text of that length in bytes 0 to 6;
+    //   bit 7    a reference: kind in bits 61-62 (arena, long, shared), then
+    //            arena: chunk (17 bits), offset (26), length (18);
+    //            long:  index into longs_ (for texts that do not fit those);
+    //            shared: id of the column's shared text.
     struct CellRec {
-        std::uint32_t chunk = 0;
-        std::uint32_t off = 0;
-        std::uint32_t len = 0;
-        std::uint32_t cap = 0;
+        std::uint64_t v = 0;
     };
     struct Chunk {
         std::unique_ptr<char[]> data;
         std::size_t size = 0;
         std::size_t used = 0;
     };
+    struct LongText {
+        std::uint32_t chunk = 0;
+        std::size_t off = 0;
+        std::size_t len = 0;
+    };
+    // The chunks that out-of-line texts live in. Chunks never move, so a
+    // text stays where it was written until the table compacts.
+    struct Arena {
+        std::vector<Chunk> chunks;
+        int current = -1; // general chunk that small texts fill
+        std::size_t next_size = 4096;
+        std::size_t used = 0; // bytes handed out
+        char* allocate(std::size_t n, std::uint32_t& chunk, std::size_t& off);
+    };
     static constexpr int kBlockShift = 12;
     static constexpr int kBlockRows = 1 << kBlockShift;
 
-    CellRec& rec(int col, int row);
-    const CellRec& rec(int col, int row) const;
+    CellRec& rec(int col, int row) {
+        return blocks_[static_cast<std::size_t>(row) >> kBlockShift]
+                      [static_cast<std::size_t>(row & (kBlockRows - 1)) * cols_ + col];
+    }
+    const CellRec& rec(int col, int row) const {
+        return blocks_[static_cast<std::size_t>(row) >> kBlockShift]
+                      [static_cast<std::size_t>(row & (kBlockRows - 1)) * cols_ + col];
+    }
+    std::string_view text_of(const CellRec& c) const;
     void ensure_rows(int rows);
     void release(CellRec& c);
-    void store(CellRec& c, std::string_view text, bool slack);
-    char* allocate(std::size_t n, std::uint32_t& chunk, std::uint32_t& off);
+    void store(int col, CellRec& c, std::string_view text);
+    static CellRec reference(std::vector<LongText>& longs, std::uint32_t chunk, std::size_t off,
+                             std::size_t len);
     void maybe_compact();
     void compact();
+    bool shared_column(int col) const {
+        return !shared_cols_.empty() && shared_cols_[static_cast<std::size_t>(col)];
+    }
 
     int cols_;
     int rows_ = 0;
     int allocated_rows_ = 0;
     std::vector<std::unique_ptr<CellRec[]>> blocks_;
-    std::vector<Chunk> chunks_;
-    int current_ = -1; // general chunk that small texts fill
-    std::size_t next_chunk_size_ = 4096;
-    std::size_t used_bytes_ = 0;
-    std::size_t live_bytes_ = 0;
+    Arena arena_;
+    std::vector<LongText> longs_;
+    std::size_t live_bytes_ = 0; // bytes of the arena that cells show
+    std::vector<char> shared_cols_;
+    std::unique_ptr<TextPool> shared_;
+    std::size_t shared_refs_ = 0; // cells that show a shared text
     std::uint64_t revision_ = 0;
 };
 

@@ -1,18 +1,13 @@
 #include "trace/load.h"
 
 #include "core/line_reader.h"
-#include "core/progress.h"
 
 namespace kavro {
 
 void load_trace_file(TracePage& page) {
     page.trace_grid.ResetTable();
     LineReader reader(page.SQLIdList.text);
-    std::string_view line;
-    while (reader.next(line)) {
-        page.trace_grid.AppendLine(line);
-        progress_step(reader.bytes_consumed(), reader.file_size(), page.SQLIdList.text);
-    }
+    reader.append_to(page.trace_grid, page.SQLIdList.text);
 }
 
 namespace {

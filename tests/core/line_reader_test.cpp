@@ -1,9 +1,12 @@
 #include "core/error.h"
 #include "core/line_reader.h"
+#include "core/string_table.h"
 
 #include "test_support.h"
 
 #include <gtest/gtest.h>
+
+#include <cstring>
 
 using namespace kavro;
 using kavro::testing::TempDir;
@@ -32,7 +35,10 @@ TEST(LineReader, LineEndsAndTheEndOfTheFile) {
         {"windows", "a\r\nb\r\n", {"a", "b"}},
         {"lone CR is dropped", "a\rb\nc\r", {"ab", "c"}},
         {"CR only file is one line", "a\rb\rc\r", {"abc"}},
-        {"ctrl-z ends the file", std::string("a\nb\x1a" "c\nd\n"), {"a", "b"}},
+        {"ctrl-z ends the file",
+         std::string("a\nb\x1a"
+                     "c\nd\n"),
+         {"a", "b"}},
         {"nul bytes are text", std::string("a\0b\n", 4), {std::string("a\0b", 3)}},
         {"tabs and blanks kept", "\t x \n", {"\t x "}},
     };
@@ -61,4 +67,96 @@ TEST(LineReader, FailuresCarryTheSystemsText) {
     EXPECT_EQ(message((dir.path() / "missing.trc").string()), "File not found");
     EXPECT_EQ(message(""), "File not found");
     EXPECT_EQ(message(dir.path().string()), "Is a directory");
+}
+
+namespace {
+std::vector<std::string> rows_of(const StringTable& t) {
+    std::vector<std::string> out;
+    for (int r = 1; r < t.RowCount() - 1; ++r) out.emplace_back(t.Cell(0, r));
+    return out;
+}
+
+// The content handed to a table's loader in blocks of `block` bytes.
+std::vector<std::string> loaded_in_blocks(std::string_view content, std::size_t block) {
+    StringTable t(1);
+    StringTable::LineLoader loader(t);
+    for (std::size_t at = 0; at < content.size() && !loader.stopped(); at += block) {
+        const std::size_t n = std::min(block, content.size() - at);
+        std::memcpy(loader.space(n).data(), content.data() + at, n);
+        loader.commit(n);
+    }
+    loader.finish();
+    return rows_of(t);
+}
+} // namespace
+
+// The loader reads a file's blocks straight into the table; a line may begin
+// in one block and end blocks later, a carriage return and its line feed
+// may fall in different blocks. Whatever the cut, the rows are the lines
+// the line reader gives.
+TEST(LineLoader, GivesTheReadersLinesWhereverTheBlocksEnd) {
+    const std::string contents[] = {
+        "",
+        "a\nb\n",
+        "a\nb",
+        "a\n\nc\n\n",
+        "\n",
+        "a\r\nb\r\n",
+        "a\rb\nc\r",
+        "a\r\r\n\rb\r\rc\r\n\r",
+        std::string("a\nb\x1a"
+                    "c\nd\n"),
+        std::string("\x1a"
+                    "a\n"),
+        std::string("a\0b\n\0", 5),
+        "WAIT #1: nam='x' ela= 5 tim=1\r\nFETCH #1:c=0,e=1,tim=2\r\nlast without a break",
+    };
+    TempDir dir;
+    for (const std::string& content : contents) {
+        const std::vector<std::string> want = lines_of(dir.file("f", content));
+        for (std::size_t block = 1; block <= content.size() + 1; ++block)
+            EXPECT_EQ(loaded_in_blocks(content, block), want)
+                << "block " << block << " of " << content.size();
+
+        StringTable table(1);
+        LineReader reader(dir.file("f", content));
+        EXPECT_EQ(reader.append_to(table), want.size());
+        EXPECT_EQ(rows_of(table), want);
+        EXPECT_EQ(table.Cell(0, table.RowCount() - 1), ""); // the append slot
+    }
+}
+
+TEST(LineLoader, LinesLongerThanAChunkAndLinesAfterThem) {
+    // Long enough that the line outgrows the loader's chunk and the short
+    // lines after it land far into the chunk made for it.
+    const std::string big(70u << 20, 'x');
+    const std::string content =
+        "first\r\n" + big + "\r\nshort\r\n" + big.substr(0, 300000) + "\nlast";
+    const auto rows = loaded_in_blocks(content, std::size_t(4) << 20);
+    ASSERT_EQ(rows.size(), 5u);
+    EXPECT_EQ(rows[0], "first");
+    EXPECT_EQ(rows[1].size(), big.size());
+    EXPECT_EQ(rows[2], "short");
+    EXPECT_EQ(rows[3].size(), 300000u);
+    EXPECT_EQ(rows[4], "last");
+}
+
+// A load after lines were read one by one, or into a table that already
+// holds rows, appends as AppendLine would.
+TEST(LineLoader, AppendsAfterWhatIsThere) {
+    TempDir dir;
+    const std::string path = dir.file("f", "one\r\ntwo\nthree\r\nfour");
+    LineReader reader(path);
+    std::string_view line;
+    ASSERT_TRUE(reader.next(line));
+    StringTable t(2);
+    t.AppendRow({"kept", "x"});
+    t.SetSlotCell(0, "slot text, replaced");
+    t.SetSlotCell(1, "slot column 1, kept");
+    t.AppendLine(line);
+    EXPECT_EQ(reader.append_to(t), 3u);
+    EXPECT_FALSE(reader.next(line));
+    EXPECT_EQ(rows_of(t), (std::vector<std::string>{"kept", "one", "two", "three", "four"}));
+    EXPECT_EQ(t.Cell(1, 2), "slot column 1, kept");
+    EXPECT_EQ(t.Cell(0, t.RowCount() - 1), "");
 }

@@ -152,13 +152,99 @@ TEST(Items, AddUniqueItemComparesWholeTextsExactly) {
     EXPECT_EQ(s.text(), "");
 }
 
-TEST(StringTable, SwapRowsExchangesWholeRowsAndKeepsTextsReadable) {
+TEST(StringTable, SwapRowsExchangesWholeRows) {
     StringTable t(2);
-    t.AppendRow({"a", "1"});
-    t.AppendRow({"bbbb", "2"});
-    const std::string_view pivot = t.Cell(0, 2);
+    const std::string long_text(40, 'L');
+    t.AppendRow({"a", long_text});
+    t.AppendRow({"bbbbbbbbbbbb", "2"});
     t.SwapRows(1, 2);
-    EXPECT_EQ(t.Cell(0, 1), "bbbb");
-    EXPECT_EQ(t.Cell(1, 2), "1");
-    EXPECT_EQ(pivot, "bbbb"); // a text read before the swap still reads the same
+    EXPECT_EQ(t.Cell(0, 1), "bbbbbbbbbbbb");
+    EXPECT_EQ(t.Cell(1, 1), "2");
+    EXPECT_EQ(t.Cell(0, 2), "a");
+    EXPECT_EQ(t.Cell(1, 2), long_text);
+    t.SwapRows(2, 1);
+    EXPECT_EQ(t.Cell(0, 1), "a");
+    EXPECT_EQ(t.Cell(1, 2), "2");
+}
+
+// Texts of up to 7 bytes live in the cell's record, longer ones in the
+// arena; every change between the two keeps exactly the text written.
+TEST(StringTable, CellsKeepEveryTextWhateverItsLength) {
+    StringTable t(2);
+    const std::string nul("a\0b", 3);
+    const std::vector<std::string> texts = {"",
+                                            "1",
+                                            "1234567",
+                                            "12345678",
+                                            nul,
+                                            "ela=",
+                                            "#3:FETCH(cr=)",
+                                            std::string(300, 'p'),
+                                            std::string(300000, 'q'),
+                                            "7"};
+    // Every text over every other, in both columns, then read back.
+    for (const std::string& before : texts)
+        for (const std::string& after : texts) {
+            t.SetCell(0, 1, before);
+            t.SetCell(1, 1, before);
+            t.SetCell(0, 1, after);
+            EXPECT_EQ(t.Cell(0, 1), after) << before.size() << " -> " << after.size();
+            EXPECT_EQ(t.Cell(1, 1), before);
+        }
+    // A cell written from its own text, short and long.
+    for (const std::string& text : {std::string("abcdef"), std::string(50, 'z') + "!"}) {
+        t.SetCell(0, 1, text);
+        t.SetCell(0, 1, t.Cell(0, 1).substr(1));
+        EXPECT_EQ(t.Cell(0, 1), text.substr(1));
+        t.SetCell(1, 1, t.Cell(0, 1));
+        EXPECT_EQ(t.Cell(1, 1), text.substr(1));
+    }
+}
+
+TEST(StringTable, ASharedColumnShowsWhatWasWrittenAndKeepsEachTextOnce) {
+    StringTable plain(2), shared(2);
+    shared.intern_column(0);
+    const std::vector<std::string> events = {"#140151307833310:db file sequential read",
+                                             "#140151307833310:log file sync", "#7:x", ""};
+    for (int i = 0; i < 200000; ++i) {
+        const std::string& e = events[static_cast<std::size_t>(i) % events.size()];
+        plain.AppendRow({e, std::to_string(i)});
+        shared.AppendRow({e, std::to_string(i)});
+    }
+    for (int r : {1, 2, 3, 4, 199999, 200000}) {
+        EXPECT_EQ(shared.Cell(0, r), plain.Cell(0, r)) << r;
+        EXPECT_EQ(shared.Cell(1, r), plain.Cell(1, r)) << r;
+    }
+    EXPECT_LT(shared.arena_bytes() + (std::size_t(2) << 20), plain.arena_bytes());
+
+    // Writes over shared cells, copies into and out of them, sorts and trims
+    // act as on any column.
+    shared.SetCell(0, 1, "#1:changed, and longer than before");
+    EXPECT_EQ(shared.Cell(0, 1), "#1:changed, and longer than before");
+    EXPECT_EQ(shared.Cell(0, 5), events[0]); // the other cells of that text keep it
+    CopyRow(shared, 2, shared, 3);
+    EXPECT_EQ(shared.Cell(0, 3), events[1]);
+    shared.SwapRows(1, 2);
+    EXPECT_EQ(shared.Cell(0, 2), "#1:changed, and longer than before");
+    shared.SetCell(0, 4, std::string(400, 'w')); // too long to share
+    EXPECT_EQ(shared.Cell(0, 4), std::string(400, 'w'));
+
+    // Emptied, the column starts again from nothing and still shares.
+    shared.ResetTable();
+    EXPECT_EQ(shared.Cell(0, 1), "");
+    shared.AppendRow({events[0]});
+    shared.AppendRow({events[0]});
+    shared.CommitSlot();
+    EXPECT_EQ(shared.Cell(0, 1), events[0]);
+    EXPECT_EQ(shared.Cell(0, 2), events[0]);
+    EXPECT_EQ(shared.Cell(0, 3), "");
+}
+
+TEST(StringTable, ResetAfterManyLongTextsGivesTheMemoryBack) {
+    StringTable t(1);
+    for (int i = 0; i < 50000; ++i) t.AppendRow({std::string(100, 'a') + std::to_string(i)});
+    t.SetCell(0, 7, std::string(1u << 20, 'b')); // a text of its own chunk
+    EXPECT_EQ(t.Cell(0, 7).size(), 1u << 20);
+    t.ResetTable();
+    EXPECT_LT(t.arena_bytes(), std::size_t(1) << 20);
 }
