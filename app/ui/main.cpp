@@ -69,7 +69,14 @@ int main(int argc, char** argv) {
 
     if (!options.steps.empty() || options.screenshot) {
         QTimer::singleShot(0, &window, [&] {
-            window.binder().act([&] { return kavro::run_steps(form, options.steps); });
+            // One action per step, as a user would take them: the window
+            // shows each step's result (and the page a long load runs on)
+            // before the next one starts.
+            for (const kavro::CliStep& step : options.steps) {
+                bool ok = true;
+                window.binder().act([&] { return ok = kavro::run_steps(form, {step}); });
+                if (!ok) break;
+            }
             if (options.export_names)
                 kavro::export_form(form, *options.export_names, options.out_dir);
             if (options.screenshot) {

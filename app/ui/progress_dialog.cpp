@@ -37,9 +37,10 @@ void QtProgress::progress(std::uint64_t done, std::uint64_t total, std::string_v
     const int permille =
         total ? static_cast<int>(1000.0 * static_cast<double>(done) / static_cast<double>(total))
               : 0;
+    // Whole percents, as the bar below shows them.
     dialog_->setLabelText(QString("%1\n%2% of lines, %3 lines per second")
                               .arg(to_qstring(what))
-                              .arg(permille / 10.0, 0, 'f', 1)
+                              .arg(permille / 10)
                               .arg(QLocale().toString(static_cast<qlonglong>(rate))));
     dialog_->setValue(std::min(permille, 1000));
     QCoreApplication::processEvents();
