@@ -40,14 +40,13 @@ QColor to_qcolor(Colour c, std::size_t ordinal) {
 
 namespace {
 
-constexpr int kDecimateAbove = 4000;
-constexpr int kBuckets = 2000;
+// A line chart of more series than its legend holds (kLegendInChart) is
+// drawn by LinesItem rather than one Qt Charts series per model series,
+// whose set-up costs about half a millisecond each.
 // Past this many entries the chart's own legend would squeeze the plot; a
 // scrolling list beside it takes over.
 constexpr int kLegendInChart = 24;
 constexpr int kSideLegendWidth = 220;
-// Vertical bar charts label every k-th bar when there are more than this.
-constexpr int kBarLabels = 16;
 
 // A time of day (fraction of a day) as milliseconds on a fixed local day, the
 // scale a date-time axis reads.
@@ -72,33 +71,74 @@ QStringList unique_labels(const QStringList& labels) {
     return out;
 }
 
-QList<QPointF> line_points(const Series& s) {
+// The points of a line series that a plot `columns` pixels wide can show,
+// for x from `xlo` to `xhi`: every point when there are few, otherwise the
+// lowest and the highest point of each pixel column in the order they come,
+// so every peak stays and about two points a column reach the drawing. One
+// point on either side of the range is kept, so the line runs to the edges.
+// Points of a series kept in x order are found by binary search.
+template <class Take>
+void visible_points(const Series& s, double xlo, double xhi, double columns, Take&& take) {
     const auto& pts = s.points();
-    QList<QPointF> out;
-    if (static_cast<int>(pts.size()) <= kDecimateAbove) {
-        out.reserve(static_cast<qsizetype>(pts.size()));
-        for (const Point& p : pts) out.append(QPointF(p.x, p.y));
-        return out;
+    std::size_t first = 0, last = pts.size();
+    const bool by_x = s.order() == PointOrder::ByX;
+    if (by_x && !pts.empty()) {
+        first = static_cast<std::size_t>(
+            std::lower_bound(pts.begin(), pts.end(), xlo,
+                             [](const Point& p, double x) { return p.x < x; }) -
+            pts.begin());
+        last = static_cast<std::size_t>(
+            std::upper_bound(pts.begin(), pts.end(), xhi,
+                             [](double x, const Point& p) { return x < p.x; }) -
+            pts.begin());
+        if (first > 0) --first;
+        if (last < pts.size()) ++last;
     }
-    // Min and max of each x bucket, in x order, so peaks survive.
-    const double lo = pts.front().x, hi = pts.back().x;
-    const double width = hi > lo ? (hi - lo) / kBuckets : 1;
-    out.reserve(kBuckets * 2 + 2);
-    std::size_t i = 0;
-    while (i < pts.size()) {
-        const auto bucket = static_cast<long long>((pts[i].x - lo) / width);
+    if (!by_x || static_cast<double>(last - first) <= 2 * columns || !(xhi > xlo)) {
+        for (std::size_t i = first; i < last; ++i) take(pts[i]);
+        return;
+    }
+    const double per_column = columns / (xhi - xlo);
+    std::size_t i = first;
+    while (i < last) {
+        const double column = std::floor((pts[i].x - xlo) * per_column);
         std::size_t j = i, min_at = i, max_at = i;
-        while (j < pts.size() && static_cast<long long>((pts[j].x - lo) / width) == bucket) {
+        while (j < last && std::floor((pts[j].x - xlo) * per_column) == column) {
             if (pts[j].y < pts[min_at].y) min_at = j;
             if (pts[j].y > pts[max_at].y) max_at = j;
             ++j;
         }
-        const std::size_t a = std::min(min_at, max_at), b = std::max(min_at, max_at);
-        out.append(QPointF(pts[a].x, pts[a].y));
-        if (b != a) out.append(QPointF(pts[b].x, pts[b].y));
+        take(pts[std::min(min_at, max_at)]);
+        if (min_at != max_at) take(pts[std::max(min_at, max_at)]);
         i = j;
     }
+}
+
+QList<QPointF> line_points(const Series& s, double xlo, double xhi, double columns) {
+    QList<QPointF> out;
+    out.reserve(static_cast<qsizetype>(std::min<double>(s.point_count(), 2 * columns + 4)));
+    visible_points(s, xlo, xhi, columns, [&](const Point& p) { out.append(QPointF(p.x, p.y)); });
     return out;
+}
+
+// The x range of a series' points (points of a series kept in x order give
+// it at once).
+std::pair<double, double> x_span(const Series& s) {
+    const auto& pts = s.points();
+    if (pts.empty()) return {0, 0};
+    if (s.order() == PointOrder::ByX) return {pts.front().x, pts.back().x};
+    double lo = pts.front().x, hi = lo;
+    for (const Point& p : pts) lo = std::min(lo, p.x), hi = std::max(hi, p.x);
+    return {lo, hi};
+}
+
+QString point_tip(const Series& s, int k) {
+    QString text = to_qstring(s.title());
+    const QString label = to_qstring(s.label(k));
+    if (!label.isEmpty()) text += "\n" + label;
+    text += "\n" + QString::number(s.value(k), 'g', 12);
+    if (label.isEmpty()) text += "  (at " + QString::number(s.x(k), 'g', 12) + ")";
+    return text;
 }
 
 // Fits the value axes of a line chart to the series that are drawn, so that
@@ -111,9 +151,11 @@ void fit_line_axes(QChart* c, const Chart& model, bool value_bottom) {
         if (s.kind() != SeriesKind::Line || !s.active()) continue;
         double& lo = s.right_axis() ? rlo : llo;
         double& hi = s.right_axis() ? rhi : lhi;
+        if (s.point_count() == 0) continue;
+        const auto [first, last] = x_span(s);
+        xlo = std::min(xlo, first);
+        xhi = std::max(xhi, last);
         for (const Point& p : s.points()) {
-            xlo = std::min(xlo, p.x);
-            xhi = std::max(xhi, p.x);
             lo = std::min(lo, p.y);
             hi = std::max(hi, p.y);
         }
@@ -201,6 +243,238 @@ private:
     std::vector<GanttBar> bars_;
 };
 
+// The line series of a chart with many of them, drawn straight onto the
+// chart's scene against its axes: Qt Charts sets up a series item, a legend
+// marker and signal connections for every series, which for thousands of
+// process lines takes longer than drawing them. Each shown series is drawn
+// as the points a pixel column can show (visible_points), recomputed when
+// the data, the shown series, the plot or the axis ranges change; hidden
+// series cost nothing. It draws what the series would: a line two pixels
+// wide in the series colour, the points of short series as dots, value
+// marks above the points of series whose marks are shown.
+class LinesItem : public QGraphicsItem {
+public:
+    LinesItem(QChart* chart, const Chart& model, QValueAxis* bottom, QValueAxis* left,
+              QValueAxis* right, bool clip_marks)
+        : QGraphicsItem(chart), chart_(chart), model_(model), bottom_(bottom), left_(left),
+          right_(right), clip_marks_(clip_marks) {
+        setZValue(5);
+    }
+    QRectF boundingRect() const override { return chart_->rect(); }
+    void invalidate() {
+        valid_ = false;
+        update();
+    }
+
+    void paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*) override {
+        refresh();
+        painter->save();
+        painter->setClipRect(chart_->plotArea());
+        for (const Drawn& d : drawn_) {
+            // One-pixel cosmetic lines, as the chart's own line series draw
+            // them here, take the rasteriser's fast path.
+            QPen pen(d.colour, 1);
+            pen.setCosmetic(true);
+            painter->setPen(pen);
+            painter->drawPolyline(d.polygon);
+            if (d.dots) {
+                // Dots of three by three pixels, as the chart's own series
+                // show their points.
+                dots_.clear();
+                for (const QPointF& at : d.polygon)
+                    dots_.append(QRectF(std::round(at.x()) - 1, std::round(at.y()) - 1, 3, 3));
+                painter->setPen(Qt::NoPen);
+                painter->setBrush(d.colour);
+                painter->drawRects(dots_);
+                painter->setBrush(Qt::NoBrush);
+            }
+        }
+        if (!clip_marks_) painter->setClipping(false);
+        painter->setPen(Qt::black);
+        const QFontMetricsF fm(painter->font());
+        for (const Drawn& d : drawn_) {
+            if (d.marks.isEmpty()) continue;
+            for (qsizetype k = 0; k < d.polygon.size(); ++k) {
+                const QString& text = d.marks[k];
+                const QPointF at = d.polygon[k];
+                painter->drawText(QPointF(at.x() - fm.horizontalAdvance(text) / 2, at.y() - 5),
+                                  text);
+            }
+        }
+        painter->restore();
+    }
+
+    // The model series and point nearest to `pos` (chart coordinates) within
+    // a few pixels, or {-1, -1}.
+    std::pair<int, int> nearest(QPointF pos) const {
+        const QRectF plot = chart_->plotArea();
+        std::pair<int, int> best{-1, -1};
+        if (!plot.contains(pos)) return best;
+        double best_d = 8 * 8;
+        const double x = bottom_->min() +
+                         (pos.x() - plot.left()) / plot.width() * (bottom_->max() - bottom_->min());
+        for (int i = 0; i < model_.series_count(); ++i) {
+            const Series& s = model_.series(i);
+            if (s.kind() != SeriesKind::Line || !s.active() || s.point_count() == 0) continue;
+            const Map m = map_for(s, plot);
+            const auto& pts = s.points();
+            const auto check = [&](std::size_t k) {
+                const QPointF at = m(pts[k]);
+                const double d = (at.x() - pos.x()) * (at.x() - pos.x()) +
+                                 (at.y() - pos.y()) * (at.y() - pos.y());
+                if (d < best_d) {
+                    best_d = d;
+                    best = {i, static_cast<int>(k)};
+                }
+            };
+            if (s.order() == PointOrder::ByX) {
+                // The points a few pixels either side of the mouse.
+                const double slack = 8 * (bottom_->max() - bottom_->min()) / plot.width();
+                auto k = std::lower_bound(pts.begin(), pts.end(), x - slack,
+                                          [](const Point& p, double v) { return p.x < v; });
+                for (; k != pts.end() && k->x <= x + slack; ++k)
+                    check(static_cast<std::size_t>(k - pts.begin()));
+            } else {
+                for (std::size_t k = 0; k < pts.size(); ++k) check(k);
+            }
+        }
+        return best;
+    }
+
+private:
+    struct Drawn {
+        QPolygonF polygon;
+        QColor colour;
+        bool dots = false;
+        QStringList marks;
+    };
+    struct Map {
+        double x0, sx, y0, sy, left, bottom;
+        QPointF operator()(const Point& p) const {
+            return QPointF(left + (p.x - x0) * sx, bottom - (p.y - y0) * sy);
+        }
+    };
+    struct Key {
+        QRectF plot;
+        double x0 = 0, x1 = 0, l0 = 0, l1 = 0, r0 = 0, r1 = 0;
+        bool operator==(const Key&) const = default;
+    };
+
+    Map map_for(const Series& s, const QRectF& plot) const {
+        const QValueAxis* y = s.right_axis() && right_ ? right_ : left_;
+        const double xr = bottom_->max() - bottom_->min(), yr = y->max() - y->min();
+        return {bottom_->min(), xr > 0 ? plot.width() / xr : 0,
+                y->min(),       yr > 0 ? plot.height() / yr : 0,
+                plot.left(),    plot.bottom()};
+    }
+
+    void refresh() {
+        Key key{chart_->plotArea(),
+                bottom_->min(),
+                bottom_->max(),
+                left_->min(),
+                left_->max(),
+                right_ ? right_->min() : 0,
+                right_ ? right_->max() : 0};
+        if (key == key_ && valid_) return;
+        key_ = key;
+        valid_ = true;
+        drawn_.clear();
+        const QRectF plot = key.plot;
+        for (int i = 0; i < model_.series_count(); ++i) {
+            const Series& s = model_.series(i);
+            if (s.kind() != SeriesKind::Line || !s.active()) continue;
+            Drawn d;
+            d.colour = to_qcolor(s.colour(), static_cast<std::size_t>(i));
+            d.dots = s.point_count() <= 200;
+            const Map m = map_for(s, plot);
+            d.polygon.reserve(
+                static_cast<qsizetype>(std::min<double>(s.point_count(), 2 * plot.width() + 4)));
+            visible_points(s, key.x0, key.x1, std::max(1.0, plot.width()), [&](const Point& p) {
+                d.polygon.append(m(p));
+                if (s.marks_visible()) d.marks << QString::number(p.y);
+            });
+            drawn_.push_back(std::move(d));
+        }
+    }
+
+    QChart* chart_;
+    const Chart& model_;
+    QValueAxis* bottom_;
+    QValueAxis* left_;
+    QValueAxis* right_;
+    bool clip_marks_;
+    Key key_;
+    bool valid_ = false;
+    std::vector<Drawn> drawn_;
+    QList<QRectF> dots_;
+};
+
+// The labels under a vertical bar chart: every k-th bar's, k as small as
+// lets no two labels overlap (upright labels need a line of text across,
+// flat ones their own width), worked out from the plot's width each time
+// the chart is painted, so a resized chart keeps them apart.
+class BarLabelsItem : public QGraphicsItem {
+public:
+    BarLabelsItem(QChart* chart, QStringList labels, bool upright, QFont font, QColor colour)
+        : QGraphicsItem(chart), chart_(chart), labels_(std::move(labels)), upright_(upright),
+          font_(std::move(font)), colour_(std::move(colour)) {
+        setZValue(4);
+        const QFontMetricsF fm(font_);
+        for (const QString& l : labels_) widest_ = std::max(widest_, fm.horizontalAdvance(l));
+        widest_ = std::min<qreal>(widest_, 200);
+    }
+    // The height the labels need below the plot.
+    int room() const {
+        const QFontMetricsF fm(font_);
+        return static_cast<int>(std::ceil((upright_ ? widest_ : fm.height()) + 6));
+    }
+    // Every how many bars a label stands at the plot's present width.
+    qsizetype step() const {
+        const QFontMetricsF fm(font_);
+        const double per_bar = chart_->plotArea().width() / static_cast<double>(labels_.size());
+        const double need = upright_ ? fm.height() + 2 : widest_ + 8;
+        return static_cast<qsizetype>(std::max(1.0, std::ceil(need / std::max(per_bar, 1e-9))));
+    }
+    QRectF boundingRect() const override { return chart_->rect(); }
+    void paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*) override {
+        const QRectF plot = chart_->plotArea();
+        const qsizetype n = labels_.size();
+        if (n == 0 || plot.width() <= 0) return;
+        const QFontMetricsF fm(font_);
+        const double per_bar = plot.width() / static_cast<double>(n);
+        const qsizetype k = step();
+        painter->save();
+        painter->setFont(font_);
+        painter->setPen(colour_);
+        for (qsizetype j = 0; j < n; j += k) {
+            const QString text = fm.elidedText(labels_[j], Qt::ElideRight, widest_ + 1);
+            const double x = plot.left() + (static_cast<double>(j) + 0.5) * per_bar;
+            if (upright_) {
+                painter->save();
+                painter->translate(x + fm.ascent() / 2 - 1, plot.bottom() + 4);
+                painter->rotate(-90);
+                painter->drawText(QPointF(-fm.horizontalAdvance(text), 0), text);
+                painter->restore();
+            } else {
+                painter->drawText(
+                    QPointF(x - fm.horizontalAdvance(text) / 2, plot.bottom() + 4 + fm.ascent()),
+                    text);
+            }
+        }
+        painter->restore();
+    }
+    const QStringList& labels() const { return labels_; }
+
+private:
+    QChart* chart_;
+    QStringList labels_;
+    bool upright_;
+    QFont font_;
+    QColor colour_;
+    qreal widest_ = 0;
+};
+
 ChartView::ChartView(const Chart& model, ChartStyle style, QWidget* parent)
     : QChartView(parent), model_(&model), style_(std::move(style)) {
     setRenderHint(QPainter::Antialiasing, false);
@@ -253,10 +527,15 @@ void ChartView::sync() {
             m->setLabelBrush(line->isVisible() ? QBrush(Qt::black) : QBrush(Qt::gray));
         }
     }
-    if (side_legend_) {
+    if (side_legend_ && model_->series_count() > 0 && model_->series(0).kind() != SeriesKind::Pie) {
+        // Only entries whose series was shown or hidden since are repainted.
+        legend_active_.resize(static_cast<std::size_t>(side_legend_->count()), 2);
         for (int i = 0; i < side_legend_->count() && i < model_->series_count(); ++i) {
-            if (model_->series(0).kind() == SeriesKind::Pie) break;
-            side_legend_->item(i)->setForeground(model_->series(i).active() ? Qt::black : Qt::gray);
+            const char active = model_->series(i).active() ? 1 : 0;
+            char& shown = legend_active_[static_cast<std::size_t>(i)];
+            if (shown == active) continue;
+            shown = active;
+            side_legend_->item(i)->setForeground(active ? Qt::black : Qt::gray);
         }
     }
     apply_view3d();
@@ -280,10 +559,15 @@ void ChartView::update_flags() {
             bars_changed = true;
         }
     }
-    if (bars_changed)
+    if (bars_changed) {
         rebuild();
-    else if (lines_shown_changed)
+    } else if (lines_) {
         fit_line_axes(chart(), *model_, !style_.labels_on_bottom_axis);
+        lines_->invalidate();
+    } else if (lines_shown_changed) {
+        fit_line_axes(chart(), *model_, !style_.labels_on_bottom_axis);
+        fill_lines(true);
+    }
 }
 
 void ChartView::rebuild() {
@@ -291,6 +575,9 @@ void ChartView::rebuild() {
         delete gantt_;
         gantt_ = nullptr;
     }
+    // The items and axes go with the old chart.
+    lines_ = nullptr;
+    bottom_axis_ = nullptr;
     // A fresh chart each time: removing the axes of a chart leaves their
     // labels and title standing on the scene in some cases, where they show
     // through the new ones.
@@ -408,7 +695,8 @@ void ChartView::rebuild() {
             // Qt drops a null category, which would shift every bar.
             slot_labels << (j < labels.size() ? labels[j] : QString(QChar(0x00A0)));
         }
-        categories_ = unique_labels(slot_labels);
+        bar_tips_ = unique_labels(slot_labels);
+        categories_ = bar_tips_;
         if (categories_.isEmpty()) categories_ << QString();
         auto* cat = new QBarCategoryAxis();
         cat->append(categories_);
@@ -421,9 +709,19 @@ void ChartView::rebuild() {
             c->addAxis(cat, Qt::AlignLeft);
             c->addAxis(values, Qt::AlignBottom);
         } else {
-            cat->setLabelsAngle(categories_.size() > 12 ? -90 : 0);
             c->addAxis(cat, Qt::AlignBottom);
             c->addAxis(values, Qt::AlignLeft);
+            // Qt Charts cuts every label down to the width of its own bar,
+            // so a crowded axis shows "..." under each; the view writes
+            // every k-th label itself instead, in the room the axis's labels
+            // would have taken.
+            QFont font = style_.category_font ? *style_.category_font : cat->labelsFont();
+            cat->setLabelsVisible(false);
+            auto* labels_item = new BarLabelsItem(c, slot_labels, categories_.size() > 12, font,
+                                                  style_.category_colour);
+            QMargins m = c->margins();
+            m.setBottom(m.bottom() + labels_item->room());
+            c->setMargins(m);
         }
         bars->attachAxis(cat);
         bars->attachAxis(values);
@@ -487,7 +785,7 @@ void ChartView::rebuild() {
     }
 
     // Line charts (also an empty chart, which still shows its axes).
-    QAbstractAxis* bottom = nullptr;
+    QValueAxis* bottom = nullptr;
     if (style_.labels_on_bottom_axis) {
         auto* cat = new QCategoryAxis();
         cat->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
@@ -499,9 +797,8 @@ void ChartView::rebuild() {
         cat->setLabelsAngle(-45);
         bottom = cat;
     } else {
-        auto* axis = new QValueAxis();
-        axis->setLabelFormat("%.0f");
-        bottom = axis;
+        bottom = new QValueAxis();
+        bottom->setLabelFormat("%.0f");
     }
     auto* left = new QValueAxis();
     left->setLabelFormat(style_.value_format);
@@ -513,14 +810,43 @@ void ChartView::rebuild() {
         right->setLabelFormat(style_.value_format);
         c->addAxis(right, Qt::AlignRight);
     }
+    bottom_axis_ = bottom;
+    int line_count = 0;
+    for (int i = 0; i < model_->series_count(); ++i)
+        if (model_->series(i).kind() == SeriesKind::Line) ++line_count;
+    if (line_count > kLegendInChart) {
+        // The axes of a chart need a series attached; empty ones serve.
+        for (QValueAxis* y : {left, right}) {
+            if (!y) continue;
+            auto* anchor = new QLineSeries();
+            anchor->setPen(QPen(Qt::transparent));
+            c->addSeries(anchor);
+            anchor->attachAxis(bottom);
+            anchor->attachAxis(y);
+        }
+        c->legend()->setVisible(false); // the scrolling legend lists the series
+        fit_line_axes(c, *model_, !style_.labels_on_bottom_axis);
+        lines_ = new LinesItem(c, *model_, bottom, left, right, style_.mouse_zoom);
+        // Zoom, scroll and a resized plot move the axes or the plot: the
+        // item recomputes its lines when it is painted next.
+        for (QValueAxis* axis : {bottom, left, right})
+            if (axis)
+                connect(axis, &QValueAxis::rangeChanged, this, [this] {
+                    if (lines_) lines_->update();
+                });
+        connect(c, &QChart::plotAreaChanged, this, [this] {
+            if (lines_) lines_->update();
+        });
+        place_notes();
+        return;
+    }
+    filled_.assign(static_cast<std::size_t>(model_->series_count()), 0);
     for (int i = 0; i < model_->series_count(); ++i) {
         const Series& s = model_->series(i);
         if (s.kind() != SeriesKind::Line) continue;
         auto* line = new QLineSeries();
         line->setName(to_qstring(s.title()));
         line->setColor(to_qcolor(s.colour(), static_cast<std::size_t>(i)));
-        const QList<QPointF> pts = line_points(s);
-        line->replace(pts);
         line->setPointLabelsFormat("@yPoint");
         line->setPointLabelsVisible(s.marks_visible());
         // Only a chart the mouse zooms has points outside its plot; elsewhere
@@ -534,7 +860,46 @@ void ChartView::rebuild() {
         drawn_[static_cast<std::size_t>(i)] = line;
     }
     fit_line_axes(c, *model_, !style_.labels_on_bottom_axis);
+    fill_lines(false);
+    // A zoom or scroll shows another part of the lines, a wider plot has
+    // room for more points: the shown series get the points for that.
+    connect(bottom, &QValueAxis::rangeChanged, this, [this] { fill_lines(false); });
+    connect(c, &QChart::plotAreaChanged, this, [this] {
+        if (chart()->plotArea().width() > filled_width_ * 1.1) fill_lines(false);
+    });
     place_notes();
+}
+
+double ChartView::line_columns() const {
+    const qreal plot = chart()->plotArea().width();
+    return std::max<double>(100, plot > 10 ? plot : width() - 100);
+}
+
+// The shown line series get the points of the bottom axis's range that a
+// pixel column can show; hidden ones carry none until they are shown (or,
+// with `only_new`, only series shown since the last fill get theirs).
+void ChartView::fill_lines(bool only_new) {
+    if (lines_ || !bottom_axis_ || filling_) return;
+    filling_ = true;
+    const double columns = line_columns();
+    if (!only_new) filled_width_ = columns;
+    for (int i = 0; i < model_->series_count() && i < static_cast<int>(drawn_.size()); ++i) {
+        auto* line = qobject_cast<QLineSeries*>(drawn_[static_cast<std::size_t>(i)]);
+        if (!line) continue;
+        const Series& s = model_->series(i);
+        char& filled = filled_[static_cast<std::size_t>(i)];
+        if (!s.active()) {
+            if (filled && !only_new) {
+                line->clear();
+                filled = 0;
+            }
+            continue;
+        }
+        if (only_new && filled) continue;
+        line->replace(line_points(s, bottom_axis_->min(), bottom_axis_->max(), columns));
+        filled = 1;
+    }
+    filling_ = false;
 }
 
 bool ChartView::zoomable() const {
@@ -575,13 +940,7 @@ void ChartView::connect_hover() {
                 if (it == pts.end() ||
                     (it != pts.begin() && at.x() - std::prev(it)->x < it->x - at.x()))
                     it = std::prev(it == pts.end() ? pts.end() : it);
-                const int k = static_cast<int>(it - pts.begin());
-                QString text = to_qstring(s.title());
-                const QString label = to_qstring(s.label(k));
-                if (!label.isEmpty()) text += "\n" + label;
-                text += "\n" + number(it->y);
-                if (label.isEmpty()) text += "  (at " + number(it->x) + ")";
-                show_tooltip(text);
+                show_tooltip(point_tip(s, static_cast<int>(it - pts.begin())));
             });
         } else if (auto* pie = qobject_cast<QPieSeries*>(d)) {
             connect(pie, &QPieSeries::hovered, this, [this](QPieSlice* slice, bool state) {
@@ -595,8 +954,8 @@ void ChartView::connect_hover() {
                     [this](bool state, int at, QBarSet* set) {
                         if (!state || !set) return QToolTip::hideText();
                         QString text = set->label();
-                        if (at >= 0 && at < categories_.size() && !plain(categories_[at]).isEmpty())
-                            text += (text.isEmpty() ? "" : "\n") + plain(categories_[at]);
+                        if (at >= 0 && at < bar_tips_.size() && !plain(bar_tips_[at]).isEmpty())
+                            text += (text.isEmpty() ? "" : "\n") + plain(bar_tips_[at]);
                         show_tooltip(text + "\n" + number(set->at(at)));
                     });
         }
@@ -639,10 +998,19 @@ void ChartView::fill_side_legend() {
     }
     side_legend_->clear();
     side_legend_->addItems(entries);
+    legend_active_.clear();
+    // Colours repeat (the automatic sequence has twenty), so each swatch is
+    // made once.
+    std::unordered_map<QRgb, QIcon> swatches;
     for (int i = 0; i < side_legend_->count(); ++i) {
-        QPixmap swatch(10, 10);
-        swatch.fill(colours[static_cast<std::size_t>(i)]);
-        side_legend_->item(i)->setIcon(QIcon(swatch));
+        const QColor colour = colours[static_cast<std::size_t>(i)];
+        auto it = swatches.find(colour.rgb());
+        if (it == swatches.end()) {
+            QPixmap swatch(10, 10);
+            swatch.fill(colour);
+            it = swatches.emplace(colour.rgb(), QIcon(swatch)).first;
+        }
+        side_legend_->item(i)->setIcon(it->second);
         side_legend_->item(i)->setToolTip(entries[i]);
     }
     side_legend_->show();
@@ -654,6 +1022,18 @@ void ChartView::place_side_legend() {
     const QRect r = viewport()->geometry();
     side_legend_->setGeometry(r.right() - kSideLegendWidth - 2, r.top() + 24, kSideLegendWidth,
                               std::max(40, r.height() - 48));
+}
+
+std::vector<std::pair<int, QString>> ChartView::bar_labels_shown() const {
+    std::vector<std::pair<int, QString>> out;
+    for (QGraphicsItem* child : chart()->childItems()) {
+        const auto* item = dynamic_cast<const BarLabelsItem*>(child);
+        if (!item) continue;
+        const qsizetype k = item->step();
+        for (qsizetype j = 0; j < item->labels().size(); j += k)
+            out.emplace_back(static_cast<int>(j), item->labels()[j]);
+    }
+    return out;
 }
 
 QStringList ChartView::side_legend_entries() const {
@@ -824,6 +1204,14 @@ void ChartView::mouseMoveEvent(QMouseEvent* event) {
         drag_from_ = event->pos();
         event->accept();
         return;
+    }
+    if (lines_) {
+        const auto [series, point] =
+            lines_->nearest(chart()->mapFromScene(mapToScene(event->pos())));
+        if (series >= 0)
+            show_tooltip(point_tip(model_->series(series), point));
+        else
+            QToolTip::hideText();
     }
     if (gantt_) {
         const QPointF at = chart()->mapFromScene(mapToScene(event->pos()));

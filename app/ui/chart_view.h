@@ -7,11 +7,13 @@
 
 #include "chart/chart.h"
 
+#include <QBarCategoryAxis>
 #include <QChartView>
 #include <QColor>
 #include <QContextMenuEvent>
 #include <QFont>
 #include <QStringList>
+#include <QValueAxis>
 
 #include <optional>
 
@@ -68,6 +70,9 @@ public:
     // Entries of the scrolling legend that replaces the chart's own when a
     // chart has many series (empty otherwise).
     QStringList side_legend_entries() const;
+    // The labels written under a vertical bar chart at its present width
+    // (every k-th bar's), with the index of each bar labelled.
+    std::vector<std::pair<int, QString>> bar_labels_shown() const;
 
 private:
     struct Cached {
@@ -85,6 +90,8 @@ private:
     void place_side_legend();
     void show_tooltip(const QString& text);
     bool zoomable() const;
+    double line_columns() const;
+    void fill_lines(bool only_new);
 
     const Chart* model_;
     ChartStyle style_;
@@ -92,6 +99,13 @@ private:
     std::vector<Cached> cached_;
     std::vector<QAbstractSeries*> drawn_; // per model series (null when not drawn alone)
     class GanttItem* gantt_ = nullptr;
+    class LinesItem* lines_ = nullptr;  // many line series, drawn by our own item
+    QValueAxis* bottom_axis_ = nullptr; // of a line chart
+    std::vector<char> filled_;          // Qt Charts lines: the series carries its points
+    double filled_width_ = 0;
+    bool filling_ = false;
+    std::vector<char> legend_active_; // state the scrolling legend shows
+    QStringList bar_tips_;            // bar categories as the hover text names them
     std::vector<QGraphicsSimpleTextItem*> note_items_;
     QStringList categories_;
     int first_bar_ = 0;
