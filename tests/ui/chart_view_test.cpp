@@ -3,6 +3,7 @@
 // many series drawn by the view's own item, bar labels that never overlap.
 
 #include "app/ui/chart_view.h"
+#include "ui_app.h"
 
 #include <gtest/gtest.h>
 
@@ -20,11 +21,7 @@ using namespace kavro::ui;
 namespace {
 
 QApplication& app() {
-    static int argc = 1;
-    static char name[] = "test_ui";
-    static char* argv[] = {name, nullptr};
-    static QApplication a(argc, argv);
-    return a;
+    return test_app();
 }
 
 // The view as the screen shows it once the events after a change (the new
