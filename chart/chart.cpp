@@ -17,11 +17,16 @@ std::string colour_name(Colour c) {
 
 const char* kind_name(SeriesKind k) {
     switch (k) {
-    case SeriesKind::Line: return "line";
-    case SeriesKind::Bar: return "bar";
-    case SeriesKind::HorizBar: return "horizontal_bar";
-    case SeriesKind::Pie: return "pie";
-    case SeriesKind::Gantt: return "gantt";
+    case SeriesKind::Line:
+        return "line";
+    case SeriesKind::Bar:
+        return "bar";
+    case SeriesKind::HorizBar:
+        return "horizontal_bar";
+    case SeriesKind::Pie:
+        return "pie";
+    case SeriesKind::Gantt:
+        return "gantt";
     }
     return "line";
 }
@@ -36,15 +41,21 @@ constexpr Colour kPalette[] = {
 };
 } // namespace
 
-Colour Chart::palette(std::size_t index) { return kPalette[index % std::size(kPalette)]; }
-std::size_t Chart::palette_size() { return std::size(kPalette); }
+Colour Chart::palette(std::size_t index) {
+    return kPalette[index % std::size(kPalette)];
+}
+std::size_t Chart::palette_size() {
+    return std::size(kPalette);
+}
 
 Series::Series(Chart& chart, SeriesKind kind, PointOrder order, int index)
     : chart_(&chart), kind_(kind), order_(order), index_(index) {
     marks_visible_ = kind == SeriesKind::Bar || kind == SeriesKind::HorizBar;
 }
 
-void Series::touch() { ++chart_->revision_; }
+void Series::touch() {
+    ++chart_->revision_;
+}
 void Series::touch_data() {
     ++data_revision_;
     ++chart_->revision_;
@@ -52,11 +63,9 @@ void Series::touch_data() {
 
 void Series::set_title(std::string_view title) {
     if (title == title_) return;
-    // Everything that allocates comes first: out of memory, the series keeps
-    // its old title and stays listed under it.
-    std::string fresh(title);
-    chart_->retitle(*this, fresh);
-    title_.swap(fresh);
+    // Out of memory, the series keeps its old title and stays listed under
+    // it: retitle allocates before it changes anything.
+    chart_->retitle(*this, title);
     touch_data();
 }
 
@@ -88,6 +97,8 @@ void Series::set_marks_style_value() {
 
 void Series::clear() {
     points_.clear();
+    point_labels_.clear();
+    point_colours_.clear();
     bars_.clear();
     touch_data();
 }
@@ -96,16 +107,51 @@ void Series::add_value(double y, std::string_view label, Colour colour) {
     add_point(static_cast<double>(points_.size()), y, label, colour);
 }
 
+namespace {
+// Room for one more element, growing by doubling: reserving one more at a
+// time would copy the whole list on every add.
+template <class T> void make_room(std::vector<T>& v) {
+    if (v.size() == v.capacity()) v.reserve(v.empty() ? 4 : v.size() * 2);
+}
+} // namespace
+
+void Series::reserve_points(std::size_t n) {
+    points_.reserve(n);
+    if (!point_labels_.empty()) point_labels_.reserve(n);
+    if (!point_colours_.empty()) point_colours_.reserve(n);
+}
+
 void Series::add_point(double x, double y, std::string_view label, Colour colour) {
-    Point p{x, y, chart_->intern_label(label), colour};
+    // Every allocation first, so that running out of memory adds nothing and
+    // the per-point lists stay as long as the points.
+    const std::uint32_t id = chart_->intern_label(label);
+    const bool labelled = id != 0 || !point_labels_.empty();
+    const bool coloured = colour != kAutoColour || !point_colours_.empty();
+    make_room(points_);
+    if (labelled) {
+        if (point_labels_.empty()) point_labels_.reserve(points_.capacity());
+        point_labels_.resize(points_.size(), 0);
+        make_room(point_labels_);
+    }
+    if (coloured) {
+        if (point_colours_.empty()) point_colours_.reserve(points_.capacity());
+        point_colours_.resize(points_.size(), kAutoColour);
+        make_room(point_colours_);
+    }
+    const Point p{x, y};
     if (order_ == PointOrder::Addition || points_.empty() || !(x < points_.back().x)) {
         points_.push_back(p);
+        if (labelled) point_labels_.push_back(id);
+        if (coloured) point_colours_.push_back(colour);
     } else {
         // After the last point whose x is not above the new one, so points
         // of equal x keep the order they came in.
-        auto at = std::upper_bound(points_.begin(), points_.end(), x,
-                                   [](double v, const Point& q) { return v < q.x; });
+        const auto at = std::upper_bound(points_.begin(), points_.end(), x,
+                                         [](double v, const Point& q) { return v < q.x; });
+        const auto k = at - points_.begin();
         points_.insert(at, p);
+        if (labelled) point_labels_.insert(point_labels_.begin() + k, id);
+        if (coloured) point_colours_.insert(point_colours_.begin() + k, colour);
     }
     touch_data();
 }
@@ -124,13 +170,18 @@ void Series::add_gantt_bar(double start, double end, double position, std::strin
 }
 
 std::string_view Series::label(int index) const {
-    return chart_->label_text(points_.at(static_cast<std::size_t>(index)).label);
+    (void)points_.at(static_cast<std::size_t>(index)); // the bounds check
+    if (point_labels_.empty()) return {};
+    return chart_->label_text(point_labels_[static_cast<std::size_t>(index)]);
 }
 
-Chart::Chart() : colour_use_(palette_size(), 0) {
-    labels_.emplace_back();
-    label_ids_.emplace(std::string(), 0);
+Colour Series::point_colour(int index) const {
+    (void)points_.at(static_cast<std::size_t>(index));
+    if (point_colours_.empty()) return kAutoColour;
+    return point_colours_[static_cast<std::size_t>(index)];
 }
+
+Chart::Chart() : colour_use_(palette_size(), 0) {}
 
 Series& Chart::series(int index) {
     if (index < 0 || index >= series_count())
@@ -154,14 +205,30 @@ Colour Chart::next_colour() {
     return kPalette[best];
 }
 
+std::uint32_t Chart::title_entry(std::string_view title) {
+    const std::uint64_t hash = hash_text(title);
+    const std::uint32_t found = titles_.find(title, hash);
+    if (found != TextPool::npos) return found;
+    // The list first, the text then: when either runs out of memory the two
+    // stay the same length.
+    if (by_title_.size() == by_title_.capacity()) by_title_.reserve(by_title_.size() * 2 + 16);
+    const std::uint32_t id = titles_.add(title, hash);
+    by_title_.emplace_back();
+    return id;
+}
+
 Series& Chart::add_series(SeriesKind kind, PointOrder order) {
+    // Everything that can run out of memory comes before anything changes,
+    // so that a failed add leaves no series its title does not find, and
+    // takes no colour.
     auto s = std::unique_ptr<Series>(new Series(*this, kind, order, series_count()));
-    // Room in the title index first, so that running out of memory leaves
-    // no series that its title does not find.
-    std::vector<int>& untitled = by_title_[std::string()];
-    untitled.reserve(untitled.size() + 1);
+    if (series_.size() == series_.capacity()) series_.reserve(series_.size() * 2 + 4);
+    const std::uint32_t untitled = title_entry({});
+    std::vector<int>& same = by_title_[untitled];
+    if (same.size() == same.capacity()) same.reserve(same.size() * 2 + 1);
+    s->title_id_ = untitled;
     series_.push_back(std::move(s));
-    untitled.push_back(series_count() - 1);
+    same.push_back(series_count() - 1);
     series_.back()->colour_ = next_colour();
     ++revision_;
     return *series_.back();
@@ -170,34 +237,30 @@ Series& Chart::add_series(SeriesKind kind, PointOrder order) {
 void Chart::remove_all_series() {
     if (series_.empty()) return;
     series_.clear();
+    titles_.clear();
     by_title_.clear();
-    labels_.resize(1);
-    label_ids_.clear();
+    labels_.clear();
     std::fill(colour_use_.begin(), colour_use_.end(), 0);
     ++revision_;
-    // Last, as the one step that allocates: out of memory, the chart is
-    // empty all the same and its colours start again.
-    label_ids_.emplace(std::string(), 0);
 }
 
-void Chart::retitle(Series& s, const std::string& title) {
-    // The new entry gets its room before the old one goes, so a failed
-    // allocation leaves the series under its old title.
-    auto& fresh = by_title_[title];
-    fresh.reserve(fresh.size() + 1);
-    auto it = by_title_.find(s.title_);
-    if (it != by_title_.end()) {
-        auto& v = it->second;
-        v.erase(std::remove(v.begin(), v.end(), s.index_), v.end());
-        if (v.empty()) by_title_.erase(it);
-    }
-    fresh.insert(std::upper_bound(fresh.begin(), fresh.end(), s.index_), s.index_);
+void Chart::retitle(Series& s, std::string_view title) {
+    std::string text(title);
+    const std::uint32_t to = title_entry(title);
+    std::vector<int>& now = by_title_[to];
+    if (now.size() == now.capacity()) now.reserve(now.size() * 2 + 1);
+    // Nothing below allocates.
+    std::vector<int>& was = by_title_[s.title_id_];
+    was.erase(std::remove(was.begin(), was.end(), s.index_), was.end());
+    now.insert(std::upper_bound(now.begin(), now.end(), s.index_), s.index_);
+    s.title_.swap(text);
+    s.title_id_ = to;
 }
 
 const std::vector<int>& Chart::series_with_title(std::string_view title) const {
     static const std::vector<int> none;
-    auto it = by_title_.find(title);
-    return it == by_title_.end() ? none : it->second;
+    const std::uint32_t id = titles_.find(title);
+    return id == TextPool::npos ? none : by_title_[id];
 }
 
 Series* Chart::find_series(std::string_view title) {
@@ -246,12 +309,7 @@ void Chart::set_perspective(int percent) {
 
 std::uint32_t Chart::intern_label(std::string_view text) {
     if (text.empty()) return 0;
-    auto it = label_ids_.find(text);
-    if (it != label_ids_.end()) return it->second;
-    const auto id = static_cast<std::uint32_t>(labels_.size());
-    labels_.emplace_back(text);
-    label_ids_.emplace(labels_.back(), id);
-    return id;
+    return labels_.intern(text) + 1;
 }
 
 } // namespace kavro

@@ -4,12 +4,12 @@
 // flags, colours, marks and points, plus a title and 3D view options. The Qt
 // view paints it; callers only read back what the operations promise.
 
+#include "core/hash.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
-#include "core/hash.h"
-
 #include <vector>
 
 namespace kavro {
@@ -17,7 +17,9 @@ namespace kavro {
 // 0xAARRGGBB; an alpha of 0 means the automatic colour.
 using Colour = std::uint32_t;
 constexpr Colour kAutoColour = 0;
-constexpr Colour rgb(std::uint32_t rgb24) { return 0xFF000000u | rgb24; }
+constexpr Colour rgb(std::uint32_t rgb24) {
+    return 0xFF000000u | rgb24;
+}
 std::string colour_name(Colour c); // "#RRGGBB" or "auto"
 
 enum class SeriesKind { Line, Bar, HorizBar, Pie, Gantt };
@@ -28,11 +30,12 @@ enum class PointOrder { ByX, Addition };
 
 const char* kind_name(SeriesKind k);
 
+// A point's label and colour are kept beside the points, and only by a
+// series that has a label or a colour of its own: a timeline of millions of
+// points without labels keeps 16 bytes a point.
 struct Point {
     double x = 0;
     double y = 0;
-    std::uint32_t label = 0; // index into the chart's label pool; 0 is ""
-    Colour colour = kAutoColour;
 };
 
 struct GanttBar {
@@ -83,9 +86,10 @@ public:
     double value(int index) const { return points_.at(static_cast<std::size_t>(index)).y; }
     double x(int index) const { return points_.at(static_cast<std::size_t>(index)).x; }
     std::string_view label(int index) const;
-    Colour point_colour(int index) const {
-        return points_.at(static_cast<std::size_t>(index)).colour;
-    }
+    Colour point_colour(int index) const;
+    // Room for n points in all, so a series filled with a known number of
+    // points grows once.
+    void reserve_points(std::size_t n);
     const std::vector<Point>& points() const { return points_; }
     const std::vector<GanttBar>& bars() const { return bars_; }
     // Index of this series in its chart.
@@ -104,6 +108,7 @@ private:
     SeriesKind kind_;
     PointOrder order_;
     int index_;
+    std::uint32_t title_id_ = 0; // the chart's title entry of this series
     std::uint64_t data_revision_ = 0;
     std::string title_;
     bool active_ = true;
@@ -112,6 +117,10 @@ private:
     bool marks_visible_ = false;
     MarksStyle marks_style_ = MarksStyle::Default;
     std::vector<Point> points_;
+    // Per point, parallel to points_; empty while every label is "", or
+    // every colour the automatic one.
+    std::vector<std::uint32_t> point_labels_;
+    std::vector<Colour> point_colours_;
     std::vector<GanttBar> bars_;
 };
 
@@ -150,7 +159,10 @@ public:
     void repaint() { ++revision_; }
     std::uint64_t revision() const { return revision_; }
 
-    std::string_view label_text(std::uint32_t id) const { return labels_[id]; }
+    // Label 0 is "", label n the pool's text n - 1.
+    std::string_view label_text(std::uint32_t id) const {
+        return id == 0 ? std::string_view() : labels_.text(id - 1);
+    }
     std::uint32_t intern_label(std::string_view text);
 
     // The automatic colour sequence of new series and of pie slices.
@@ -159,20 +171,25 @@ public:
 
 private:
     friend class Series;
-    // Lists the series under `title` instead of its present title.
-    void retitle(Series& s, const std::string& title);
+    // Gives the series `title` and lists it under it instead of its present
+    // title.
+    void retitle(Series& s, std::string_view title);
+    // The entry of `title` in the title index, made when it is new.
+    std::uint32_t title_entry(std::string_view title);
     Colour next_colour();
 
     std::vector<std::unique_ptr<Series>> series_;
-    TextMap<std::vector<int>> by_title_;
+    // Every title a series bore, each once, with the indices of the series
+    // that bear it now (by_title_ is parallel to titles_).
+    TextPool titles_;
+    std::vector<std::vector<int>> by_title_;
     std::vector<std::string> title_;
     bool view3d_ = false;
     View3D options_;
     std::uint64_t revision_ = 0;
     std::vector<std::size_t> colour_use_;
     // Labels repeat (time labels of snapshots), so each text is kept once.
-    std::vector<std::string> labels_;
-    TextMap<std::uint32_t> label_ids_;
+    TextPool labels_;
 };
 
 } // namespace kavro
