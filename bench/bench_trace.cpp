@@ -1,4 +1,4 @@
-// bench_trace TRACEFILE [RULES_DIR] [--split] [--digest]
+// bench_trace TRACEFILE [RULES_DIR] [--split] [--digest] [--cursor]
 //
 // Loads a trace and analyses it through the window, as the two buttons do,
 // with the rules file of RULES_DIR (default: the current directory), and
@@ -7,12 +7,15 @@
 // analysis by its halves (scan, publishing). --digest prints a checksum of
 // every table cell, series, point, label and list item of the trace page, so
 // a change made for speed can be shown to leave the results as they were.
+// --cursor times cursor_comboChange: a cursor from the middle of the list
+// picked after the analysis, then "All" again, and prints the slower one.
 #include "app/form.h"
 #include "bench_util.h"
 #include "trace/load.h"
 #include "trace/publish.h"
 #include "trace/scan.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -125,7 +128,7 @@ std::uint64_t page_digest(const TracePage& p) {
 
 int main(int argc, char** argv) {
     std::string file, rules_dir = ".";
-    bool split = false, digest = false;
+    bool split = false, digest = false, cursor = false;
     int positional = 0;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
@@ -133,13 +136,16 @@ int main(int argc, char** argv) {
             split = true;
         else if (a == "--digest")
             digest = true;
+        else if (a == "--cursor")
+            cursor = true;
         else if (positional++ == 0)
             file = a;
         else
             rules_dir = a;
     }
     if (file.empty()) {
-        std::fprintf(stderr, "usage: bench_trace TRACEFILE [RULES_DIR] [--split] [--digest]\n");
+        std::fprintf(stderr,
+                     "usage: bench_trace TRACEFILE [RULES_DIR] [--split] [--digest] [--cursor]\n");
         return 2;
     }
     const std::string path = std::filesystem::absolute(file).string();
@@ -199,6 +205,19 @@ int main(int argc, char** argv) {
             std::printf("after All       %016llx\n",
                         static_cast<unsigned long long>(page_digest(form.trace)));
         }
+    }
+
+    if (cursor && analysed && form.trace.cursor_combo.count() > 1) {
+        double slowest = 0;
+        for (const int item : {form.trace.cursor_combo.count() / 2, 0}) {
+            watch.restart();
+            if (!form.user_pick("cursor_combo", item))
+                std::fprintf(stderr, "refresh failed: %s\n", form.last_error().c_str());
+            const double ms = watch.wall.seconds() * 1000.0;
+            std::printf("pick %-10s %.1f ms\n", form.trace.cursor_combo.text().c_str(), ms);
+            slowest = std::max(slowest, ms);
+        }
+        std::printf("cursor_comboChange: %.1f ms\n", slowest);
     }
 
     if (split && analysed) {
