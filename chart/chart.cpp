@@ -107,14 +107,6 @@ void Series::add_value(double y, std::string_view label, Colour colour) {
     add_point(static_cast<double>(points_.size()), y, label, colour);
 }
 
-namespace {
-// Room for one more element, growing by doubling: reserving one more at a
-// time would copy the whole list on every add.
-template <class T> void make_room(std::vector<T>& v) {
-    if (v.size() == v.capacity()) v.reserve(v.empty() ? 4 : v.size() * 2);
-}
-} // namespace
-
 void Series::reserve_points(std::size_t n) {
     points_.reserve(n);
     if (!point_labels_.empty()) point_labels_.reserve(n);
@@ -127,16 +119,16 @@ void Series::add_point(double x, double y, std::string_view label, Colour colour
     const std::uint32_t id = chart_->intern_label(label);
     const bool labelled = id != 0 || !point_labels_.empty();
     const bool coloured = colour != kAutoColour || !point_colours_.empty();
-    make_room(points_);
+    room_for_one(points_);
     if (labelled) {
         if (point_labels_.empty()) point_labels_.reserve(points_.capacity());
         point_labels_.resize(points_.size(), 0);
-        make_room(point_labels_);
+        room_for_one(point_labels_);
     }
     if (coloured) {
         if (point_colours_.empty()) point_colours_.reserve(points_.capacity());
         point_colours_.resize(points_.size(), kAutoColour);
-        make_room(point_colours_);
+        room_for_one(point_colours_);
     }
     const Point p{x, y};
     if (order_ == PointOrder::Addition || points_.empty() || !(x < points_.back().x)) {

@@ -75,6 +75,13 @@ struct TextHash {
     }
 };
 
+// Room for one more element of `v`, growing by doubling. Called before a
+// push_back, so that running out of memory leaves the list as it was;
+// reserving one more at a time would move every element on every add.
+template <class T> void room_for_one(std::vector<T>& v) {
+    if (v.size() == v.capacity()) v.reserve(v.empty() ? 8 : v.size() * 2);
+}
+
 template <class T> using TextMap = std::unordered_map<std::string, T, TextHash, std::equal_to<>>;
 
 // An open-addressing index from a hash to the ids (0, 1, 2, ...) that the
@@ -204,7 +211,7 @@ private:
         if (text.size() > room_) {
             // A text longer than the chunk that would come next gets a chunk
             // of its own; the chunk in use keeps filling with the short ones.
-            chunks_.reserve(chunks_.size() + 1);
+            room_for_one(chunks_);
             if (text.size() > next_ / 2) {
                 chunks_.emplace_back(new char[text.size()]);
                 bytes_ += text.size();

@@ -121,7 +121,7 @@ char* StringTable::Arena::allocate(std::size_t n, std::uint32_t& chunk, std::siz
         throw std::length_error("table arena full");
     // The chunk is made, then listed: when either fails the arena is as it
     // was, apart from spare capacity.
-    chunks.reserve(chunks.size() + 1);
+    room_for_one(chunks);
     if (n > next_size / 2) {
         // A long text gets a chunk to itself, so the general chunk in use
         // keeps filling with the small ones.
@@ -393,7 +393,7 @@ std::span<char> StringTable::LineLoader::space(std::size_t want) {
     std::vector<Chunk>& chunks = t_.arena_.chunks;
     if (chunks.size() >= std::numeric_limits<std::uint32_t>::max())
         throw std::length_error("table arena full");
-    chunks.reserve(chunks.size() + 1);
+    room_for_one(chunks);
     Chunk ch;
     ch.data.reset(new char[size]);
     ch.size = size;
