@@ -232,6 +232,7 @@ void Chart::remove_all_series() {
     titles_.clear();
     by_title_.clear();
     labels_.clear();
+    last_label_ = TextPool::npos;
     std::fill(colour_use_.begin(), colour_use_.end(), 0);
     ++revision_;
 }
@@ -301,7 +302,17 @@ void Chart::set_perspective(int percent) {
 
 std::uint32_t Chart::intern_label(std::string_view text) {
     if (text.empty()) return 0;
-    return labels_.intern(text) + 1;
+    // A refill adds its labels in the order they first came (the pies of
+    // "All" after a cursor pick, a new analysis of the same file), so the
+    // text after the last one found is tried first: one compare against
+    // texts read in sequence instead of a probe of the index per point.
+    const std::uint32_t next = last_label_ + 1;
+    if (next < labels_.size() && labels_.text(next) == text) {
+        last_label_ = next;
+        return next + 1;
+    }
+    last_label_ = labels_.intern(text);
+    return last_label_ + 1;
 }
 
 } // namespace kavro

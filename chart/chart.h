@@ -190,6 +190,7 @@ private:
     std::vector<std::size_t> colour_use_;
     // Labels repeat (time labels of snapshots), so each text is kept once.
     TextPool labels_;
+    std::uint32_t last_label_ = TextPool::npos; // the pool's last text found or added
 };
 
 } // namespace kavro

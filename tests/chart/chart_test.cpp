@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 using namespace kavro;
 
 TEST(Chart, SeriesIndexOutsideTheListIsAnError) {
@@ -14,7 +17,8 @@ TEST(Chart, SeriesIndexOutsideTheListIsAnError) {
             c.series(bad);
             ADD_FAILURE() << bad;
         } catch (const Error& e) {
-            EXPECT_EQ(std::string(e.what()), "List index out of bounds (" + std::to_string(bad) + ")");
+            EXPECT_EQ(std::string(e.what()),
+                      "List index out of bounds (" + std::to_string(bad) + ")");
         }
     }
 }
@@ -55,6 +59,27 @@ TEST(Chart, AddValueContinuesTheOrdinals) {
     EXPECT_EQ(s.x(3), 3);
     EXPECT_EQ(s.x(4), 4);
     EXPECT_EQ(s.label(4), "t4");
+}
+
+// Labels come back as they were added, whether a refill repeats them in
+// their first order, skips some, goes back or brings new ones, and after
+// the chart is emptied.
+TEST(Chart, LabelsReadBackInAnyOrderOfRefills) {
+    Chart c;
+    const std::vector<std::vector<std::string>> fills = {
+        {"a", "b", "c", "d"}, {"a", "b", "c", "d"}, {"b", "d"},      {"d", "c", "b", "a"},
+        {"a", "", "e", "a"},  {"c", "d", "e", "f"}, {"ab", "a", "b"}};
+    for (int round = 0; round < 2; ++round) {
+        Series& s = c.add_series(SeriesKind::Pie);
+        for (const auto& fill : fills) {
+            s.clear();
+            for (const std::string& label : fill) s.add_value(1, label);
+            ASSERT_EQ(s.point_count(), static_cast<int>(fill.size()));
+            for (std::size_t i = 0; i < fill.size(); ++i)
+                EXPECT_EQ(s.label(static_cast<int>(i)), fill[i]) << round << " " << i;
+        }
+        c.remove_all_series();
+    }
 }
 
 TEST(Chart, TitleLookupIsExactAndFollowsRetitling) {
