@@ -14,6 +14,7 @@
 #include "trace/load.h"
 #include "trace/publish.h"
 #include "trace/scan.h"
+#include "trace_view/trace_view.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -218,6 +219,24 @@ int main(int argc, char** argv) {
             slowest = std::max(slowest, ms);
         }
         std::printf("cursor_comboChange: %.1f ms\n", slowest);
+        // The same two refreshes again, step by step.
+        TracePage& page = form.trace;
+        const struct {
+            const char* name;
+            void (*step)(TracePage&);
+        } steps[] = {{"series", trace_view::show_selected_series},
+                     {"pies", trace_view::refill_touch_pies},
+                     {"plan", trace_view::refill_plan},
+                     {"lists", trace_view::sort_lists}};
+        for (const int item : {page.cursor_combo.count() / 2, 0}) {
+            page.cursor_combo.select(item);
+            for (const auto& s : steps) {
+                watch.restart();
+                s.step(page);
+                std::printf("  %-10s %-7s %.1f ms\n", item == 0 ? "All" : "pick", s.name,
+                            watch.wall.seconds() * 1000.0);
+            }
+        }
     }
 
     if (split && analysed) {

@@ -59,6 +59,25 @@ void ListBox::add(std::string_view item) {
     ++revision_;
 }
 
+void ListBox::add(std::string&& item) {
+    items_.push_back(std::move(item));
+    ++revision_;
+}
+
+std::vector<std::string> ListBox::take_items() {
+    std::vector<std::string> taken;
+    taken.swap(items_);
+    index_ = -1;
+    ++revision_;
+    return taken;
+}
+
+void ListBox::assign(std::vector<std::string>&& items) {
+    items_ = std::move(items);
+    index_ = -1;
+    ++revision_;
+}
+
 void ListBox::remove(int index) {
     if (index < 0 || index >= count()) return;
     items_.erase(items_.begin() + index);

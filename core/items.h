@@ -54,10 +54,18 @@ public:
     int count() const { return static_cast<int>(items_.size()); }
     int item_index() const { return index_; }
     void add(std::string_view item);
+    void add(std::string&& item);
     void remove(int index);
     void clear();
     void select(int index);
     std::uint64_t revision() const { return revision_; }
+
+    // For moving many items between lists without copying their texts: room
+    // for `n` more items, so that the adds after it cannot fail; the items
+    // handed out, leaving the list empty; a whole new item list.
+    void reserve_more(std::size_t n) { items_.reserve(items_.size() + n); }
+    std::vector<std::string> take_items();
+    void assign(std::vector<std::string>&& items);
 
 private:
     std::vector<std::string> items_;

@@ -25,19 +25,17 @@ namespace {
 // which `moves` holds to the end of `to`, so the moved items arrive in the
 // reverse of their order and the items that stay keep theirs. The lists are
 // rebuilt once instead of erasing item by item, which would cost a shift of
-// the whole list per moved item; the selection ends where removing the
-// items one by one would leave it.
+// the whole list per moved item, and the texts are moved, not copied; the
+// selection ends where removing the items one by one would leave it. All
+// the room is made before the first item moves, so running out of memory
+// leaves both lists as they were.
 template <class Moves> void move_backwards(ListBox& from, ListBox& to, Moves moves) {
     const std::vector<std::string>& items = from.items();
     const std::size_t n = items.size();
     std::vector<char> moving(n, 0);
     std::size_t moved = 0;
-    for (std::size_t i = n; i-- > 0;) {
-        if (!moves(items[i])) continue;
-        moving[i] = 1;
-        ++moved;
-        to.add(items[i]);
-    }
+    for (std::size_t i = 0; i < n; ++i)
+        if (moves(items[i])) moving[i] = 1, ++moved;
     if (moved == 0) return;
 
     int selected = -1;
@@ -47,19 +45,24 @@ template <class Moves> void move_backwards(ListBox& from, ListBox& to, Moves mov
         for (int i = 0; i < old_selected; ++i)
             if (!moving[static_cast<std::size_t>(i)]) ++selected;
     }
+    to.reserve_more(moved);
     std::vector<std::string> rest;
     rest.reserve(n - moved);
+
+    std::vector<std::string> all = from.take_items();
+    for (std::size_t i = n; i-- > 0;)
+        if (moving[i]) to.add(std::move(all[i]));
     for (std::size_t i = 0; i < n; ++i)
-        if (!moving[i]) rest.push_back(items[i]);
-    from.clear();
-    for (const std::string& item : rest) from.add(item);
+        if (!moving[i]) rest.push_back(std::move(all[i]));
+    from.assign(std::move(rest));
     from.select(selected);
 }
 
 // Appends every item of `from`, first to last, to `to` and empties `from`.
 void move_all(ListBox& from, ListBox& to) {
-    for (const std::string& item : from.items()) to.add(item);
-    from.clear();
+    if (from.count() == 0) return;
+    to.reserve_more(static_cast<std::size_t>(from.count()));
+    for (std::string& item : from.take_items()) to.add(std::move(item));
 }
 
 void set_all_active(Chart& chart, bool active) {
