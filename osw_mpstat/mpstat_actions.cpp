@@ -10,8 +10,7 @@ void load_mpstat_file(MpstatPage& page) {
     // cannot be opened leaves the table as it was; a failure later on keeps
     // the lines read so far.
     LineReader reader(page.mpstat_filename.text);
-    std::string_view line;
-    while (reader.next(line)) page.mpstat_grid.AppendLine(line);
+    reader.append_to(page.mpstat_grid, page.mpstat_filename.text);
 }
 
 namespace {

@@ -103,7 +103,8 @@ private:
 } // namespace
 
 void netstat_load(const std::string& path, StringTable& grid) {
-    for_each_line(path, [&](std::string_view line) { grid.AppendLine(line); });
+    LineReader reader(path);
+    reader.append_to(grid, path);
 }
 
 void netstat_clear_analysis(NetstatPage& page) {

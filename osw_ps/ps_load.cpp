@@ -19,10 +19,10 @@ void load_ps_file(PsPage& page) {
     // alone): give the table its slot again so the new lines follow the old.
     if (grid.RowCount() == 1 || !grid.Cell(0, grid.RowCount() - 1).empty())
         grid.SetRowCount(grid.RowCount() + 1);
-    do {
-        grid.AppendLine(line);
-        progress_step(reader.bytes_consumed(), reader.file_size(), page.osw_filename.text);
-    } while (reader.next(line));
+    grid.AppendLine(line);
+    progress_step(reader.bytes_consumed(), reader.file_size(), page.osw_filename.text);
+    // The rest goes from the file's blocks straight into the table.
+    reader.append_to(grid, page.osw_filename.text);
 }
 
 void clear_ps_page(PsPage& page) {
