@@ -19,6 +19,11 @@ TracePage::TracePage() {
     Page_SQL_Hist.tab_captions = {"Load", "Analyze", "Raw Data"};
     Page_SQL_Hist.visible = false;
 
+    // The event columns repeat a few thousand texts ("#3:db file sequential
+    // read(ela=)") over millions of rows: each is kept once.
+    trace_detail.intern_column(0);
+    trace_detail2.intern_column(0);
+
     cursor_combo.add("All");
 
     trace_graph.set_title("General Trace Statistics");
