@@ -18,9 +18,15 @@ bool exact_as_text(double v) {
 
 TouchTable::TouchTable(StringTable& table) : table_(table) {
     for (int r = 1; r < table_.RowCount() - 1; ++r) {
+        const std::string_view key = table_.Cell(0, r);
+        const std::uint64_t hash = hash_text(key);
+        // The first row of a key is its row, as a lookup would find it.
+        if (keys_.find(key, hash) != TextPool::npos) continue;
+        room_for_one(rows_);
+        keys_.add(key, hash);
         Row row;
         row.row = r;
-        index_.emplace(std::string(table_.Cell(0, r)), row);
+        rows_.push_back(row);
     }
 }
 
@@ -46,20 +52,24 @@ void TouchTable::store(Number& n, int col, int row, double value) {
 }
 
 void TouchTable::add(std::string_view key, std::string_view value) {
-    const auto found = index_.find(key);
-    if (found == index_.end()) {
+    const std::uint64_t hash = hash_text(key);
+    const std::uint32_t id = keys_.find(key, hash);
+    if (id == TextPool::npos) {
         Row r;
         r.row = table_.RowCount() - 1;
         r.count.value = 1;
         r.count.known = true;
+        // Room first, so that the row, once in the table, is indexed too.
+        room_for_one(rows_);
         table_.AppendRow({key, value, "1"});
-        index_.emplace(std::string(key), r);
+        keys_.add(key, hash);
+        rows_.push_back(r);
         return;
     }
-    Row& r = found->second;
+    Row& r = rows_[id];
     if (!r.listed) {
+        pending_.push_back(id);
         r.listed = true;
-        pending_.push_back(&r);
     }
     // The row's Time is read before the value, so a row and a value that are
     // both not numbers report the row's text.
@@ -69,10 +79,11 @@ void TouchTable::add(std::string_view key, std::string_view value) {
 }
 
 void TouchTable::flush() {
-    for (Row* r : pending_) {
-        if (r->time.pending) table_.SetCell(1, r->row, FloatToStr(r->time.value));
-        if (r->count.pending) table_.SetCell(2, r->row, FloatToStr(r->count.value));
-        r->time.pending = r->count.pending = r->listed = false;
+    for (const std::uint32_t id : pending_) {
+        Row& r = rows_[id];
+        if (r.time.pending) table_.SetCell(1, r.row, FloatToStr(r.time.value));
+        if (r.count.pending) table_.SetCell(2, r.row, FloatToStr(r.count.value));
+        r.time.pending = r.count.pending = r.listed = false;
     }
     pending_.clear();
 }

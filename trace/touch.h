@@ -54,9 +54,12 @@ private:
     void store(Number& n, int col, int row, double value);
 
     StringTable& table_;
-    // The row's state lives in the index itself: one lookup reaches it.
-    TextMap<Row> index_;
-    std::vector<Row*> pending_; // map nodes never move
+    // Every key once, numbered in the order of its row; rows_ is parallel
+    // to it. An open-addressing index with the texts in chunks: a lookup is
+    // one slot and one compare, where a node map chased a pointer per key.
+    TextPool keys_;
+    std::vector<Row> rows_;
+    std::vector<std::uint32_t> pending_; // ids of rows with unwritten sums
 };
 
 // The wait-event analysis of wait lines: key cursor reference and event
