@@ -23,12 +23,13 @@ constexpr std::array<std::string_view, 17> kProtocolHeaders = {
     "Ip:",    "Icmp:",     "IcmpMsg:", "Tcp:", "Udp:", "UdpLite:", "TcpExt:",
     "IpExt:", "MPTcpExt:", "Sctp:"};
 
-bool is_protocol_header(std::string_view row) {
+// 1 + the place of the header in kProtocolHeaders when `row` is one, else 0.
+std::size_t protocol_header(std::string_view row) {
     // Every header ends with its colon; most rows of an archive do not.
-    if (row.empty() || row.back() != ':') return false;
-    for (std::string_view header : kProtocolHeaders)
-        if (row == header) return true;
-    return false;
+    if (row.empty() || row.back() != ':') return 0;
+    for (std::size_t i = 0; i < kProtocolHeaders.size(); ++i)
+        if (row == kProtocolHeaders[i]) return i + 1;
+    return 0;
 }
 
 // Contains(row, indicator) for every row of the archive. The indicator is
@@ -81,96 +82,52 @@ public:
         for (int r = 1; r < rules.RowCount(); ++r) {
             std::string_view m = rules.Cell(0, r);
             if (m.empty()) continue; // an empty rule text occurs nowhere
-            groups_[static_cast<unsigned char>(m.front())].emplace_back(m);
+            Rule rule{std::string(m), count_++, 0, 0};
+            const std::size_t n = m.size() < 8 ? m.size() : 8;
+            std::memcpy(&rule.head, m.data(), n);
+            rule.mask = n == 8 ? ~std::uint64_t(0) : (std::uint64_t(1) << (8 * n)) - 1;
+            groups_[static_cast<unsigned char>(m.front())].push_back(std::move(rule));
         }
     }
+
+    struct Rule {
+        std::string text;
+        std::uint32_t index; // among the non-empty rules, in table order
+        // The first eight bytes (fewer for a shorter text, the rest of the
+        // word masked off), so that a wording of eight bytes or more is
+        // told from most rules of its group by one compare of a word.
+        std::uint64_t head;
+        std::uint64_t mask;
+    };
+
+    std::uint32_t count() const { return count_; }
 
     // The last rule in table order that `wording` begins with, or nullptr.
     // When several rules fit the same row they all write the same record
     // slot, so the last of them is the one whose text stays.
-    const std::string* last_match(std::string_view wording) const {
+    const Rule* last_match(std::string_view wording) const {
         if (wording.empty()) return nullptr;
         const auto& group = groups_[static_cast<unsigned char>(wording.front())];
-        for (auto it = group.rbegin(); it != group.rend(); ++it)
-            if (BeginsWith(wording, *it)) return &*it;
+        if (wording.size() < 8) {
+            for (auto it = group.rbegin(); it != group.rend(); ++it)
+                if (BeginsWith(wording, it->text)) return &*it;
+            return nullptr;
+        }
+        std::uint64_t word;
+        std::memcpy(&word, wording.data(), 8);
+        for (auto it = group.rbegin(); it != group.rend(); ++it) {
+            if ((word & it->mask) != it->head || wording.size() < it->text.size()) continue;
+            if (it->text.size() <= 8 ||
+                std::memcmp(wording.data() + 8, it->text.data() + 8, it->text.size() - 8) == 0)
+                return &*it;
+        }
         return nullptr;
     }
 
 private:
-    std::array<std::vector<std::string>, 256> groups_;
+    std::array<std::vector<Rule>, 256> groups_;
+    std::uint32_t count_ = 0;
 };
-
-} // namespace
-
-void netstat_load(const std::string& path, StringTable& grid) {
-    LineReader reader(path);
-    reader.append_to(grid, path);
-}
-
-void netstat_clear_analysis(NetstatPage& page) {
-    page.nets_raw.ResetTable();
-    page.nets_anal.ResetTable();
-    page.nets_graph.remove_all_series();
-}
-
-void netstat_clear_all(NetstatPage& page) {
-    page.net_combo.clear();
-    page.nets_trace_grid.ResetTable();
-    page.nets_raw.ResetTable();
-    page.nets_anal.ResetTable();
-    page.nets_graph.remove_all_series();
-}
-
-void netstat_extract(const StringTable& lines, std::string_view snap_indicator,
-                     const StringTable& metric_rules, StringTable& nets_raw) {
-    const RuleIndex rules(metric_rules);
-    const IndicatorFinder indicator(snap_indicator, lines);
-    std::string label;
-    std::string prefix;
-    std::string key;
-
-    for (int r = 1; r < lines.RowCount(); ++r) {
-        const std::string_view row = lines.Cell(0, r);
-
-        if (indicator.in(row)) {
-            // From just after the first blank through the fifth character
-            // after the first colon: the seconds of an hh:mm:ss time.
-            const int b = Pos(" ", row);
-            const int c = Pos(":", row);
-            label.assign(Copy(row, b + 1, c - b + 5));
-        }
-        if (is_protocol_header(row)) prefix.assign(row);
-        if (label.empty()) label = "--";
-
-        // The counter's wording follows its number: blanks, then tabs, are
-        // skipped (blanks after a tab stay), and the number runs to the
-        // first blank. A row whose wording begins with a rule text also
-        // contains it, so this one test stands for both.
-        const char* p = row.data();
-        const char* const end = p + row.size();
-        while (p < end && *p == ' ') ++p;
-        while (p < end && *p == '\t') ++p;
-        const std::string_view copy(p, static_cast<std::size_t>(end - p));
-        const std::size_t blank = copy.find(' ');
-        // With no blank the number is empty and the wording the whole text.
-        const std::string_view number =
-            blank == std::string_view::npos ? std::string_view() : copy.substr(0, blank);
-        const std::string_view wording =
-            blank == std::string_view::npos ? copy : copy.substr(blank + 1);
-        const std::string* rule = rules.last_match(wording);
-        if (!rule) continue;
-
-        key.assign(prefix);
-        key.append(*rule);
-        nets_raw.SetSlotCell(0, label);
-        nets_raw.SetSlotCell(2, number);
-        nets_raw.SetSlotCell(1, key);
-        nets_raw.CommitSlot();
-    }
-    nets_raw.TrimTable();
-}
-
-namespace {
 
 // The metric keys seen so far, for the one lookup a record of
 // netstat_collect_metrics: open addressing over a power-of-two table, the
@@ -180,14 +137,23 @@ class KeySet {
 public:
     // True when `key` was not in the set yet (it is now).
     bool insert(std::string_view key) {
+        const std::size_t before = keys_.size();
+        id(key);
+        return keys_.size() != before;
+    }
+
+    // The place of `key` in order of first insertion, added when new.
+    std::uint32_t id(std::string_view key) {
         if ((keys_.size() + 1) * 2 > slots_.size()) grow();
         std::size_t i = hash(key) & mask_;
         for (; slots_[i] != 0; i = (i + 1) & mask_)
-            if (keys_[slots_[i] - 1] == key) return false;
+            if (keys_[slots_[i] - 1] == key) return slots_[i] - 1;
         keys_.emplace_back(key);
         slots_[i] = static_cast<std::uint32_t>(keys_.size());
-        return true;
+        return slots_[i] - 1;
     }
+
+    const std::vector<std::string>& keys() const { return keys_; }
 
 private:
     static std::size_t hash(std::string_view t) {
@@ -216,32 +182,94 @@ private:
     std::size_t mask_ = 0;
 };
 
-} // namespace
+// What an extraction learns on the way besides the records: the distinct
+// metric keys in order of first occurrence and, for each record, the place
+// of its key among them. The analysis then adds the selector's entries and
+// picks the records of one key without reading nets_raw back.
+struct Extracted {
+    KeySet keys;
+    std::vector<std::uint32_t> key_of_record;
+};
 
-void netstat_collect_metrics(const StringTable& nets_raw, Selector& net_combo) {
-    // Seeded with what the selector holds, since Clear Analysis keeps its
-    // entries and a later analysis adds only the keys that are new.
-    KeySet seen;
-    for (const std::string& item : net_combo.items()) seen.insert(item);
-    for (int r = 1; r < nets_raw.RowCount(); ++r) {
-        const std::string_view metric = nets_raw.Cell(1, r);
-        if (seen.insert(metric)) net_combo.add(metric);
+void extract(const StringTable& lines, std::string_view snap_indicator,
+             const StringTable& metric_rules, StringTable& nets_raw, Extracted* out) {
+    const RuleIndex rules(metric_rules);
+    const IndicatorFinder indicator(snap_indicator, lines);
+    std::string label;
+    std::string prefix;
+    std::string key;
+    KeySet local;
+    KeySet& keys = out ? out->keys : local;
+    // A key is the protocol prefix in force (none before the first header)
+    // followed by a rule text, so there are at most that many keys: each is
+    // built and looked up the first time a record needs it, and found by
+    // the header's and the rule's places after that.
+    constexpr std::uint32_t kNoKey = 0xFFFFFFFFu;
+    std::size_t header = 0;
+    std::vector<std::uint32_t> key_id((kProtocolHeaders.size() + 1) * rules.count(), kNoKey);
+
+    for (int r = 1; r < lines.RowCount(); ++r) {
+        const std::string_view row = lines.Cell(0, r);
+
+        if (indicator.in(row)) {
+            // From just after the first blank through the fifth character
+            // after the first colon: the seconds of an hh:mm:ss time.
+            const int b = Pos(" ", row);
+            const int c = Pos(":", row);
+            label.assign(Copy(row, b + 1, c - b + 5));
+        }
+        if (const std::size_t h = protocol_header(row)) {
+            prefix.assign(row);
+            header = h;
+        }
+        if (label.empty()) label = "--";
+
+        // The counter's wording follows its number: blanks, then tabs, are
+        // skipped (blanks after a tab stay), and the number runs to the
+        // first blank. A row whose wording begins with a rule text also
+        // contains it, so this one test stands for both.
+        const char* p = row.data();
+        const char* const end = p + row.size();
+        while (p < end && *p == ' ') ++p;
+        while (p < end && *p == '\t') ++p;
+        const std::string_view copy(p, static_cast<std::size_t>(end - p));
+        const std::size_t blank = copy.find(' ');
+        // With no blank the number is empty and the wording the whole text.
+        const std::string_view number =
+            blank == std::string_view::npos ? std::string_view() : copy.substr(0, blank);
+        const std::string_view wording =
+            blank == std::string_view::npos ? copy : copy.substr(blank + 1);
+        const RuleIndex::Rule* rule = rules.last_match(wording);
+        if (!rule) continue;
+
+        std::uint32_t& id = key_id[header * rules.count() + rule->index];
+        if (id == kNoKey) {
+            key.assign(prefix);
+            key.append(rule->text);
+            id = keys.id(key);
+        }
+        if (out) room_for_one(out->key_of_record);
+        nets_raw.SetSlotCell(0, label);
+        nets_raw.SetSlotCell(2, number);
+        nets_raw.SetSlotCell(1, keys.keys()[id]);
+        nets_raw.CommitSlot();
+        if (out) out->key_of_record.push_back(id);
     }
+    nets_raw.TrimTable();
 }
 
-void netstat_metric_view(const StringTable& nets_raw, std::string_view metric, MetricView form,
-                         StringTable& nets_anal, Chart& nets_graph) {
-    // The text may belong to the selector; keep a copy of our own.
-    const std::string wanted(metric);
+// The metric view over the records that `each_row` hands to its callback in
+// table order: those of the one metric key shown.
+template <class EachRow>
+void metric_view(MetricView form, StringTable& nets_anal, Chart& nets_graph, EachRow&& each_row) {
     if (form == MetricView::Fresh) {
         nets_anal.ResetTable();
         nets_graph.remove_all_series();
     }
 
-    for (int r = 1; r < nets_raw.RowCount(); ++r) {
-        if (nets_raw.Cell(1, r) != wanted) continue;
-        nets_anal.AppendRow({nets_raw.Cell(0, r), nets_raw.Cell(1, r), nets_raw.Cell(2, r)});
-    }
+    each_row([&](std::string_view time, std::string_view metric, std::string_view total) {
+        nets_anal.AppendRow({time, metric, total});
+    });
     nets_anal.TrimTable();
 
     const int last = nets_anal.RowCount() - 1;
@@ -275,16 +303,93 @@ void netstat_metric_view(const StringTable& nets_raw, std::string_view metric, M
     }
 }
 
+} // namespace
+
+void netstat_load(const std::string& path, StringTable& grid) {
+    LineReader reader(path);
+    reader.append_to(grid, path);
+}
+
+void netstat_clear_analysis(NetstatPage& page) {
+    page.nets_raw.ResetTable();
+    page.nets_anal.ResetTable();
+    page.nets_graph.remove_all_series();
+}
+
+void netstat_clear_all(NetstatPage& page) {
+    page.net_combo.clear();
+    page.nets_trace_grid.ResetTable();
+    page.nets_raw.ResetTable();
+    page.nets_anal.ResetTable();
+    page.nets_graph.remove_all_series();
+}
+
+void netstat_extract(const StringTable& lines, std::string_view snap_indicator,
+                     const StringTable& metric_rules, StringTable& nets_raw) {
+    extract(lines, snap_indicator, metric_rules, nets_raw, nullptr);
+}
+
+void netstat_collect_metrics(const StringTable& nets_raw, Selector& net_combo) {
+    // Seeded with what the selector holds, since Clear Analysis keeps its
+    // entries and a later analysis adds only the keys that are new.
+    KeySet seen;
+    for (const std::string& item : net_combo.items()) seen.insert(item);
+    for (int r = 1; r < nets_raw.RowCount(); ++r) {
+        const std::string_view metric = nets_raw.Cell(1, r);
+        if (seen.insert(metric)) net_combo.add(metric);
+    }
+}
+
+void netstat_metric_view(const StringTable& nets_raw, std::string_view metric, MetricView form,
+                         StringTable& nets_anal, Chart& nets_graph) {
+    // The text may belong to the selector; keep a copy of our own.
+    const std::string wanted(metric);
+    metric_view(form, nets_anal, nets_graph, [&](auto&& append) {
+        for (int r = 1; r < nets_raw.RowCount(); ++r) {
+            if (nets_raw.Cell(1, r) != wanted) continue;
+            append(nets_raw.Cell(0, r), nets_raw.Cell(1, r), nets_raw.Cell(2, r));
+        }
+    });
+}
+
 void netstat_analyse(NetstatPage& page, std::string_view snap_indicator,
                      const StringTable& metric_rules) {
     // A new analysis starts from a clean result, so analysing twice gives
     // what analysing once gives instead of writing over the last record.
     netstat_clear_analysis(page);
-    netstat_extract(page.nets_trace_grid, snap_indicator, metric_rules, page.nets_raw);
-    netstat_collect_metrics(page.nets_raw, page.net_combo);
-    if (page.net_combo.count() > 0) page.net_combo.select(0);
-    netstat_metric_view(page.nets_raw, page.net_combo.text(), MetricView::Accumulating,
-                        page.nets_anal, page.nets_graph);
+    Extracted found;
+    extract(page.nets_trace_grid, snap_indicator, metric_rules, page.nets_raw, &found);
+    const std::vector<std::uint32_t>& records = found.key_of_record;
+    if (records.empty()) {
+        // No record: nets_raw keeps its one empty row, which an empty
+        // metric text would still pick.
+        netstat_collect_metrics(page.nets_raw, page.net_combo);
+        if (page.net_combo.count() > 0) page.net_combo.select(0);
+        netstat_metric_view(page.nets_raw, page.net_combo.text(), MetricView::Accumulating,
+                            page.nets_anal, page.nets_graph);
+    } else {
+        // Every row of nets_raw is a record, and the keys of the records in
+        // order of first occurrence are what netstat_collect_metrics would
+        // find walking them.
+        KeySet seen;
+        for (const std::string& item : page.net_combo.items()) seen.insert(item);
+        for (const std::string& key : found.keys.keys())
+            if (seen.insert(key)) page.net_combo.add(key);
+        page.net_combo.select(0);
+        const std::string wanted(page.net_combo.text());
+        const std::vector<std::string>& keys = found.keys.keys();
+        std::uint32_t want = 0;
+        while (want < keys.size() && keys[want] != wanted) ++want;
+        const StringTable& raw = page.nets_raw;
+        metric_view(MetricView::Accumulating, page.nets_anal, page.nets_graph, [&](auto&& append) {
+            if (want == keys.size()) return;
+            for (std::size_t i = 0; i < records.size(); ++i) {
+                if (records[i] != want) continue;
+                const int r = static_cast<int>(i) + 1;
+                append(raw.Cell(0, r), raw.Cell(1, r), raw.Cell(2, r));
+            }
+        });
+    }
     page.page_osw_nets.active_tab = page.page_osw_nets.tab_index("TabSheet13");
 }
 
