@@ -200,6 +200,11 @@ void extract(const StringTable& lines, std::string_view snap_indicator,
     std::string key;
     KeySet local;
     KeySet& keys = out ? out->keys : local;
+    // Time and Metric repeat a snapshot's label and a few dozen keys over
+    // millions of records: kept once each, a record costs its three cell
+    // records and no arena bytes.
+    nets_raw.intern_column(0);
+    nets_raw.intern_column(1);
     // A key is the protocol prefix in force (none before the first header)
     // followed by a rule text, so there are at most that many keys: each is
     // built and looked up the first time a record needs it, and found by
@@ -230,6 +235,10 @@ void extract(const StringTable& lines, std::string_view snap_indicator,
         // contains it, so this one test stands for both.
         const char* p = row.data();
         const char* const end = p + row.size();
+        // Counter rows are indented by four blanks, so blanks go four at a
+        // time first.
+        for (std::uint32_t four; end - p >= 4 && (std::memcpy(&four, p, 4), four == 0x20202020u);)
+            p += 4;
         while (p < end && *p == ' ') ++p;
         while (p < end && *p == '\t') ++p;
         const std::string_view copy(p, static_cast<std::size_t>(end - p));
