@@ -71,7 +71,7 @@ bool has(std::string_view t, std::string_view x, std::size_t key) {
     for (std::size_t from = key;;) {
         const std::size_t at = t.find(x[key], from);
         if (at == std::string_view::npos || at - key + x.size() > t.size()) return false;
-        if (Copy(t, static_cast<long long>(at - key) + 1, length_of(x)) == x) return true;
+        if (std::memcmp(t.data() + (at - key), x.data(), x.size()) == 0) return true;
         from = at + 1;
     }
 }
@@ -156,6 +156,39 @@ struct AixFields {
     std::string_view cpu, user, system;
 };
 AixFields aix_fields(std::string_view text) {
+    // Rows of the usual widths close field 13 within their first 64 bytes:
+    // the k-th rising and falling edges of that one block are then the k-th
+    // field's bounds, taken by dropping the lower edges. A row shorter than
+    // the block is padded with blanks, so a field running to its end closes
+    // at the row's size, as below.
+    {
+        const std::uint64_t nb = non_blanks(text, 0);
+        std::uint64_t rising = nb & ~(nb << 1);
+        std::uint64_t falling = ~nb & (nb << 1);
+        const auto drop = [](std::uint64_t& m, int n) {
+            for (int i = 0; i < n; ++i) m &= m - 1;
+        };
+        const auto edge = [](std::uint64_t m) {
+            return static_cast<std::size_t>(std::countr_zero(m));
+        };
+        std::uint64_t f = falling;
+        drop(f, 12);
+        if (f != 0) {
+            std::size_t start[3], stop[3];
+            start[0] = edge(rising);
+            stop[0] = edge(falling);
+            drop(rising, 11);
+            drop(falling, 11);
+            start[1] = edge(rising);
+            stop[1] = edge(falling);
+            rising &= rising - 1;
+            start[2] = edge(rising);
+            stop[2] = edge(f);
+            return {text.substr(start[0], stop[0] - start[0]),
+                    text.substr(start[1], stop[1] - start[1]),
+                    text.substr(start[2], stop[2] - start[2])};
+        }
+    }
     constexpr std::size_t kLast = 12; // index of the last field wanted
     std::size_t start[3] = {}, stop[3] = {};
     std::size_t ns = 0, ne = 0; // fields started and ended so far
@@ -197,6 +230,32 @@ int row_int(std::string_view t) {
         v = v * 10 + (c - '0');
     }
     return v;
+}
+
+// StrToFloat for the Linux and Solaris columns ("27.73"): up to fifteen
+// digits with a point among them are read here, anything else by StrToFloat
+// itself. Such a mantissa and its power of ten are exact doubles, so their
+// quotient is the correctly rounded value, the one StrToFloat finds.
+double row_float(std::string_view t) {
+    static constexpr double kTens[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                       1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    if (t.empty() || t.size() > 16) return StrToFloat(t);
+    std::uint64_t m = 0;
+    std::size_t point = t.size(), digits = 0;
+    for (std::size_t i = 0; i < t.size(); ++i) {
+        const char c = t[i];
+        if (c >= '0' && c <= '9') {
+            m = m * 10 + static_cast<unsigned>(c - '0');
+            ++digits;
+        } else if (c == '.' && point == t.size()) {
+            point = i;
+        } else {
+            return StrToFloat(t);
+        }
+    }
+    if (digits == 0 || digits > 15) return StrToFloat(t);
+    const std::size_t decimals = point == t.size() ? 0 : t.size() - point - 1;
+    return static_cast<double>(m) / kTens[decimals];
 }
 
 // The markers an AIX CPU row is tested for, found in one pass: the row holds
@@ -404,8 +463,8 @@ private:
     void add_column_point(std::string_view cpu_text) {
         int cpu = 0;
         if (!TryStrToInt(cpu_text, cpu) || cpu >= kMaxLogicalCpus) throw_not_integer(cpu_text);
-        const double system = StrToFloat(field(columns_.system));
-        const double user = StrToFloat(field(columns_.user));
+        const double system = row_float(field(columns_.system));
+        const double user = row_float(field(columns_.user));
         if (cpu >= chart_.series_count()) {
             add_series_up_to(cpu + 1);
             page_.cpu_num.select(0);
