@@ -25,6 +25,18 @@ inline bool plain_decimal(std::string_view t, double& value) {
     static constexpr double kTens[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                        1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
     if (t.empty() || t.size() > 16) return false;
+    // ps prints "0.0" to "99.9" on almost every line: one digit after the
+    // point, read without the loop (the same m / 10 as below).
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    if (t.size() == 3 && t[1] == '.' && digit(t[0]) && digit(t[2])) {
+        value = static_cast<double>((t[0] - '0') * 10 + (t[2] - '0')) / kTens[1];
+        return true;
+    }
+    if (t.size() == 4 && t[2] == '.' && digit(t[0]) && digit(t[1]) && digit(t[3])) {
+        value =
+            static_cast<double>((t[0] - '0') * 100 + (t[1] - '0') * 10 + (t[3] - '0')) / kTens[1];
+        return true;
+    }
     std::uint64_t m = 0;
     int digits = 0;
     int fraction = -1; // digits after the ".", -1 before one is seen
@@ -114,11 +126,18 @@ public:
                 }
         }
         if (i < size) {
-            // The last bytes, padded with a byte that is no key.
-            char tail[16];
-            std::memset(tail, static_cast<char>(pad_), 16);
-            std::memcpy(tail, data + i, size - i);
-            if (!block_has_key(tail)) return found;
+            // The last bytes: in a line of sixteen or more, the block that
+            // ends with the line (bytes already passed may answer too, which
+            // costs only the byte loop below); in a shorter one, the bytes
+            // padded with a byte that is no key.
+            if (size >= 16) {
+                if (!block_has_key(data + size - 16)) return found;
+            } else {
+                char tail[16];
+                std::memset(tail, static_cast<char>(pad_), 16);
+                std::memcpy(tail, data + i, size - i);
+                if (!block_has_key(tail)) return found;
+            }
             for (; i < size; ++i)
                 if (is_key_[byte(data[i])]) {
                     found |= confirm(line, i);
