@@ -149,6 +149,43 @@ private:
     std::vector<std::size_t> starts_, ends_;
 };
 
+// A 64-bit mask with the running count of its set bits kept per byte, to
+// find its k-th set bit without clearing the k lower ones one at a time.
+class EdgeCounts {
+public:
+    explicit EdgeCounts(std::uint64_t m) : m_(m) {
+        constexpr std::uint64_t k55 = 0x5555555555555555, k33 = 0x3333333333333333,
+                                k0F = 0x0F0F0F0F0F0F0F0F;
+        std::uint64_t c = m - ((m >> 1) & k55);
+        c = (c & k33) + ((c >> 2) & k33);
+        c = (c + (c >> 4)) & k0F;
+        // Byte i: the set bits in bytes 0 to i, at most 64, so no byte carries.
+        prefix_ = c * kOnes;
+    }
+    unsigned count() const { return static_cast<unsigned>(prefix_ >> 56); }
+    std::size_t first() const { return static_cast<std::size_t>(std::countr_zero(m_)); }
+    // The set bit after bit i; there must be one.
+    std::size_t next(std::size_t i) const {
+        return static_cast<std::size_t>(std::countr_zero(m_ & (~std::uint64_t(1) << i)));
+    }
+    // Bit index of the k-th set bit from 0; k must be below count().
+    std::size_t select(unsigned k) const {
+        // A byte's high bit is left set where its running count exceeds k.
+        const std::uint64_t above = ((prefix_ | kHighs) - kOnes * (k + 1)) & kHighs;
+        const int byte = std::countr_zero(above) >> 3;
+        const unsigned before =
+            byte == 0 ? 0 : static_cast<unsigned>((prefix_ >> (8 * byte - 8)) & 0xFF);
+        auto bits = static_cast<unsigned>((m_ >> (8 * byte)) & 0xFF);
+        for (unsigned r = k - before; r > 0; --r) bits &= bits - 1;
+        return static_cast<std::size_t>(8 * byte + std::countr_zero(bits));
+    }
+
+private:
+    static constexpr std::uint64_t kOnes = 0x0101010101010101, kHighs = 0x8080808080808080;
+    std::uint64_t m_;
+    std::uint64_t prefix_;
+};
+
 // Fields 1, 12 and 13 of an AIX CPU row (the CPU number, user and system
 // time), each empty when the row has fewer fields: the edges of the same
 // mask as FieldSplitter's, counted but kept only for the three fields.
@@ -158,35 +195,18 @@ struct AixFields {
 AixFields aix_fields(std::string_view text) {
     // Rows of the usual widths close field 13 within their first 64 bytes:
     // the k-th rising and falling edges of that one block are then the k-th
-    // field's bounds, taken by dropping the lower edges. A row shorter than
-    // the block is padded with blanks, so a field running to its end closes
-    // at the row's size, as below.
+    // field's bounds. A row shorter than the block is padded with blanks, so
+    // a field running to its end closes at the row's size, as below.
     {
         const std::uint64_t nb = non_blanks(text, 0);
-        std::uint64_t rising = nb & ~(nb << 1);
-        std::uint64_t falling = ~nb & (nb << 1);
-        const auto drop = [](std::uint64_t& m, int n) {
-            for (int i = 0; i < n; ++i) m &= m - 1;
-        };
-        const auto edge = [](std::uint64_t m) {
-            return static_cast<std::size_t>(std::countr_zero(m));
-        };
-        std::uint64_t f = falling;
-        drop(f, 12);
-        if (f != 0) {
-            std::size_t start[3], stop[3];
-            start[0] = edge(rising);
-            stop[0] = edge(falling);
-            drop(rising, 11);
-            drop(falling, 11);
-            start[1] = edge(rising);
-            stop[1] = edge(falling);
-            rising &= rising - 1;
-            start[2] = edge(rising);
-            stop[2] = edge(f);
-            return {text.substr(start[0], stop[0] - start[0]),
-                    text.substr(start[1], stop[1] - start[1]),
-                    text.substr(start[2], stop[2] - start[2])};
+        const EdgeCounts rising(nb & ~(nb << 1));
+        const EdgeCounts falling(~nb & (nb << 1));
+        if (falling.count() > 12) {
+            const std::size_t s11 = rising.select(11), e11 = falling.select(11);
+            const std::size_t s12 = rising.next(s11), e12 = falling.next(e11);
+            const std::size_t s0 = rising.first(), e0 = falling.first();
+            return {text.substr(s0, e0 - s0), text.substr(s11, e11 - s11),
+                    text.substr(s12, e12 - s12)};
         }
     }
     constexpr std::size_t kLast = 12; // index of the last field wanted
