@@ -6,6 +6,7 @@
 // fixed-position field that avoids a string per field.
 
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -212,8 +213,25 @@ inline std::string_view cut_field(std::string_view line, long long start, long l
     const auto size = static_cast<long long>(line.size());
     if (start < 1) start = 1;
     if (count <= 0 || start > size) return {};
-    const long long n = count < size - (start - 1) ? count : size - (start - 1);
     const char* p = line.data() + (start - 1);
+    if (count <= 8 && start - 1 + 8 <= size) {
+        // A field of up to eight bytes with eight bytes of line from its
+        // start: one word read, each byte's high bit set when it is no
+        // blank, bytes past the field cleared. When the bits between the
+        // first and the last set one are all set, the field is that part.
+        std::uint64_t w;
+        std::memcpy(&w, p, 8);
+        constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+        const std::uint64_t x = w ^ 0x2020202020202020ull;
+        std::uint64_t bits = (((x & kLow7) + kLow7) | x) & ~kLow7;
+        if (count < 8) bits &= (std::uint64_t(1) << (count * 8)) - 1;
+        if (bits == 0) return {};
+        const int first = std::countr_zero(bits) / 8;
+        const int last = (63 - std::countl_zero(bits)) / 8;
+        if (bits == (~kLow7 >> (8 * (7 - (last - first)))) << (8 * first))
+            return std::string_view(p + first, static_cast<std::size_t>(last - first + 1));
+    }
+    const long long n = count < size - (start - 1) ? count : size - (start - 1);
     const char* e = p + n;
     while (p < e && *p == ' ') ++p;
     while (e > p && e[-1] == ' ') --e;

@@ -112,11 +112,16 @@ TEST(PsText, MultiFindAnswersWhatASubstringSearchPerTextAnswers) {
 }
 
 TEST(PsText, CutFieldIsRemoveBlanksOfCopy) {
-    const std::string line = "ora cle  12 34 0.5    x";
+    // Fields of up to eight bytes are read a word at a time: bytes next to
+    // the blank's value, with the top bit set, or zero are no blanks.
+    using namespace std::string_literals;
+    const std::string lines[] = {"ora cle  12 34 0.5    x",
+                                 "\xA0 !\x1F\0 \x80\xFF  \xDF\x21 ! \xA0\xA0"s};
     std::string scratch;
-    for (long long start = -2; start <= static_cast<long long>(line.size()) + 2; ++start)
-        for (long long count = -1; count <= 30; ++count)
-            ASSERT_EQ(cut_field(line, start, count, scratch),
-                      RemoveBlanks(Copy(line, start, count)))
-                << start << "," << count;
+    for (const std::string& line : lines)
+        for (long long start = -2; start <= static_cast<long long>(line.size()) + 2; ++start)
+            for (long long count = -1; count <= 30; ++count)
+                ASSERT_EQ(cut_field(line, start, count, scratch),
+                          RemoveBlanks(Copy(line, start, count)))
+                    << start << "," << count;
 }
