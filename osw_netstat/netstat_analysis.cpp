@@ -7,6 +7,8 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <future>
+#include <system_error>
 #include <vector>
 
 namespace kavro {
@@ -87,6 +89,7 @@ public:
             std::memcpy(&rule.head, m.data(), n);
             rule.mask = n == 8 ? ~std::uint64_t(0) : (std::uint64_t(1) << (8 * n)) - 1;
             groups_[static_cast<unsigned char>(m.front())].push_back(std::move(rule));
+            texts_.emplace_back(m);
         }
     }
 
@@ -101,6 +104,7 @@ public:
     };
 
     std::uint32_t count() const { return count_; }
+    std::string_view text(std::uint32_t index) const { return texts_[index]; }
 
     // The last rule in table order that `wording` begins with, or nullptr.
     // When several rules fit the same row they all write the same record
@@ -127,6 +131,7 @@ public:
 private:
     std::array<std::vector<Rule>, 256> groups_;
     std::uint32_t count_ = 0;
+    std::vector<std::string> texts_; // by index
 };
 
 // The metric keys seen so far, for the one lookup a record of
@@ -191,43 +196,48 @@ struct Extracted {
     std::vector<std::uint32_t> key_of_record;
 };
 
-void extract(const StringTable& lines, std::string_view snap_indicator,
-             const StringTable& metric_rules, StringTable& nets_raw, Extracted* out) {
-    const RuleIndex rules(metric_rules);
-    const IndicatorFinder indicator(snap_indicator, lines);
-    std::string label;
-    std::string prefix;
-    std::string key;
-    KeySet local;
-    KeySet& keys = out ? out->keys : local;
-    // Time and Metric repeat a snapshot's label and a few dozen keys over
-    // millions of records: kept once each, a record costs its three cell
-    // records and no arena bytes.
-    nets_raw.intern_column(0);
-    nets_raw.intern_column(1);
-    // A key is the protocol prefix in force (none before the first header)
-    // followed by a rule text, so there are at most that many keys: each is
-    // built and looked up the first time a record needs it, and found by
-    // the header's and the rule's places after that.
-    constexpr std::uint32_t kNoKey = 0xFFFFFFFFu;
-    std::size_t header = 0;
-    std::vector<std::uint32_t> key_id((kProtocolHeaders.size() + 1) * rules.count(), kNoKey);
+// The records a run of raw rows yields, read apart from the writes to
+// nets_raw so that the next run can be read while this one is written.
+// A label or header of the rows before the run is not known while it is
+// read; a record that comes before the run's first one takes what is in
+// force there.
+struct Parsed {
+    static constexpr std::uint32_t kInherit = 0xFFFFFFFFu;
+    struct Record {
+        std::string_view label; // with own_label: the snapshot label
+        std::string_view number;
+        std::uint32_t rule;   // RuleIndex::Rule::index
+        std::uint32_t header; // 1 + place in kProtocolHeaders, 0 none, or kInherit
+        bool own_label;
+    };
+    std::vector<Record> records;
+    // What is in force after the run's last row.
+    bool own_label = false;
+    std::string_view label;
+    std::uint32_t header = kInherit;
+};
 
-    for (int r = 1; r < lines.RowCount(); ++r) {
+// Reads rows [from, to) of `lines`: texts of `lines` only, no writes.
+void parse_rows(const StringTable& lines, const IndicatorFinder& indicator, const RuleIndex& rules,
+                int from, int to, Parsed& out) {
+    out.records.clear();
+    out.own_label = false;
+    out.label = {};
+    out.header = Parsed::kInherit;
+    for (int r = from; r < to; ++r) {
         const std::string_view row = lines.Cell(0, r);
 
         if (indicator.in(row)) {
             // From just after the first blank through the fifth character
-            // after the first colon: the seconds of an hh:mm:ss time.
+            // after the first colon: the seconds of an hh:mm:ss time. An
+            // empty one shows as "--", as before any snapshot line.
             const int b = Pos(" ", row);
             const int c = Pos(":", row);
-            label.assign(Copy(row, b + 1, c - b + 5));
+            const std::string_view label = Copy(row, b + 1, c - b + 5);
+            out.label = label.empty() ? std::string_view("--") : label;
+            out.own_label = true;
         }
-        if (const std::size_t h = protocol_header(row)) {
-            prefix.assign(row);
-            header = h;
-        }
-        if (label.empty()) label = "--";
+        if (const std::size_t h = protocol_header(row)) out.header = static_cast<std::uint32_t>(h);
 
         // The counter's wording follows its number: blanks, then tabs, are
         // skipped (blanks after a tab stay), and the number runs to the
@@ -250,19 +260,95 @@ void extract(const StringTable& lines, std::string_view snap_indicator,
             blank == std::string_view::npos ? copy : copy.substr(blank + 1);
         const RuleIndex::Rule* rule = rules.last_match(wording);
         if (!rule) continue;
+        out.records.push_back({out.label, number, rule->index, out.header, out.own_label});
+    }
+}
 
-        std::uint32_t& id = key_id[header * rules.count() + rule->index];
-        if (id == kNoKey) {
-            key.assign(prefix);
-            key.append(rule->text);
-            id = keys.id(key);
+void extract(const StringTable& lines, std::string_view snap_indicator,
+             const StringTable& metric_rules, StringTable& nets_raw, Extracted* out) {
+    const RuleIndex rules(metric_rules);
+    const IndicatorFinder indicator(snap_indicator, lines);
+    std::string label = "--";
+    std::string key;
+    KeySet local;
+    KeySet& keys = out ? out->keys : local;
+    // Time and Metric repeat a snapshot's label and a few dozen keys over
+    // millions of records: kept once each, a record costs its three cell
+    // records and no arena bytes.
+    nets_raw.intern_column(0);
+    nets_raw.intern_column(1);
+    // A key is the protocol prefix in force (none before the first header)
+    // followed by a rule text, so there are at most that many keys: each is
+    // built and looked up the first time a record needs it, and found by
+    // the header's and the rule's places after that.
+    constexpr std::uint32_t kNoKey = 0xFFFFFFFFu;
+    std::uint32_t header = 0;
+    std::vector<std::uint32_t> key_id((kProtocolHeaders.size() + 1) * rules.count(), kNoKey);
+
+    const auto write = [&](const Parsed& run) {
+        for (const Parsed::Record& rec : run.records) {
+            // Kept as a copy: the text it came from may be moved by a write
+            // when the raw lines are nets_raw itself.
+            if (rec.own_label && rec.label != label) label.assign(rec.label);
+            const std::uint32_t h = rec.header == Parsed::kInherit ? header : rec.header;
+            std::uint32_t& id = key_id[h * rules.count() + rec.rule];
+            if (id == kNoKey) {
+                key.assign(h == 0 ? std::string_view() : kProtocolHeaders[h - 1]);
+                key.append(rules.text(rec.rule));
+                id = keys.id(key);
+            }
+            if (out) room_for_one(out->key_of_record);
+            nets_raw.SetSlotCell(0, label);
+            nets_raw.SetSlotCell(2, rec.number);
+            nets_raw.SetSlotCell(1, keys.keys()[id]);
+            nets_raw.CommitSlot();
+            if (out) out->key_of_record.push_back(id);
         }
-        if (out) room_for_one(out->key_of_record);
-        nets_raw.SetSlotCell(0, label);
-        nets_raw.SetSlotCell(2, number);
-        nets_raw.SetSlotCell(1, keys.keys()[id]);
-        nets_raw.CommitSlot();
-        if (out) out->key_of_record.push_back(id);
+        if (run.own_label && run.label != label) label.assign(run.label);
+        if (run.header != Parsed::kInherit) header = run.header;
+    };
+
+    if (&lines == &nets_raw) {
+        // Reading the table being written: one row at a time, each row's
+        // texts used before the next write can move them.
+        Parsed run;
+        for (int r = 1; r < lines.RowCount(); ++r) {
+            parse_rows(lines, indicator, rules, r, r + 1, run);
+            write(run);
+        }
+        nets_raw.TrimTable();
+        return;
+    }
+
+    // The reading of the rows and the writing of the records each take about
+    // half the time, so a second thread reads the next run of rows while
+    // this one writes the last. The raw lines are only read meanwhile.
+    constexpr int kRunRows = 32768;
+    const int rows = lines.RowCount();
+    Parsed current, next;
+    int from = 1;
+    int to = rows - from > kRunRows ? from + kRunRows : rows;
+    parse_rows(lines, indicator, rules, from, to, current);
+    while (true) {
+        from = to;
+        to = rows - from > kRunRows ? from + kRunRows : rows;
+        std::future<void> reading;
+        if (from < rows) {
+            try {
+                reading = std::async(std::launch::async, [&, from, to] {
+                    parse_rows(lines, indicator, rules, from, to, next);
+                });
+            } catch (const std::system_error&) {
+                // No thread to be had: read it here after the writes.
+            }
+        }
+        write(current);
+        if (from >= rows) break;
+        if (reading.valid())
+            reading.get();
+        else
+            parse_rows(lines, indicator, rules, from, to, next);
+        std::swap(current, next);
     }
     nets_raw.TrimTable();
 }
