@@ -66,19 +66,32 @@ std::string_view skip_blanks(std::string_view t) {
 // blanks, and a search led by the marker's first character would stop at
 // every blank of " U "; one led by a character that rows seldom hold, x[key],
 // stops only where that character stands.
-bool has(std::string_view t, std::string_view x, std::size_t key) {
-    if (t.size() < x.size()) return false;
+//
+// Returns where the first such x found starts, npos for none; with key 0
+// that is the leftmost x, as Pos finds it.
+std::size_t find_at(std::string_view t, std::string_view x, std::size_t key) {
+    if (t.size() < x.size()) return std::string_view::npos;
     for (std::size_t from = key;;) {
         const std::size_t at = t.find(x[key], from);
-        if (at == std::string_view::npos || at - key + x.size() > t.size()) return false;
-        if (std::memcmp(t.data() + (at - key), x.data(), x.size()) == 0) return true;
+        if (at == std::string_view::npos || at - key + x.size() > t.size())
+            return std::string_view::npos;
+        // The markers are a few bytes long: compared here rather than by a
+        // call to memcmp.
+        const char* p = t.data() + (at - key);
+        std::size_t i = 0;
+        while (i < x.size() && p[i] == x[i]) ++i;
+        if (i == x.size()) return at - key;
         from = at + 1;
     }
 }
 
+bool has(std::string_view t, std::string_view x, std::size_t key) {
+    return find_at(t, x, key) != std::string_view::npos;
+}
+
 // Bit i set where byte base + i of `text` is not a blank, for the 64 bytes
 // from `base` (bits past the end clear).
-std::uint64_t non_blanks(std::string_view text, std::size_t base) {
+inline std::uint64_t non_blanks(std::string_view text, std::size_t base) {
     const std::size_t n = std::min<std::size_t>(64, text.size() - base);
     const char* p = text.data() + base;
 #if defined(__SSE2__)
@@ -242,11 +255,14 @@ AixFields aix_fields(std::string_view text) {
 
 // StrToInt for the CPU rows' small numbers: one to nine digits read here,
 // anything else (signs, blanks, hexadecimal, errors) by StrToInt itself.
-int row_int(std::string_view t) {
-    if (t.empty() || t.size() > 9) return StrToInt(t);
+[[gnu::noinline]] int row_int_slow(std::string_view t) {
+    return StrToInt(t);
+}
+inline int row_int(std::string_view t) {
+    if (t.empty() || t.size() > 9) return row_int_slow(t);
     int v = 0;
     for (char c : t) {
-        if (c < '0' || c > '9') return StrToInt(t);
+        if (c < '0' || c > '9') return row_int_slow(t);
         v = v * 10 + (c - '0');
     }
     return v;
@@ -317,7 +333,13 @@ unsigned aix_row_marks(std::string_view t) {
     for (; i + 16 <= t.size(); i += 16)
         if (has_key(t.data() + i))
             for (std::size_t j = i; j < i + 16; ++j) look(j);
-    if (i < t.size()) {
+    if (i < t.size() && t.size() >= 16) {
+        // The last 16 bytes, overlapping those already seen: looking at a
+        // byte twice sets no other mark.
+        const std::size_t from = t.size() - 16;
+        if (has_key(t.data() + from))
+            for (std::size_t j = from; j < t.size(); ++j) look(j);
+    } else if (i < t.size()) {
         char tail[16] = {};
         std::memcpy(tail, t.data() + i, t.size() - i);
         if (has_key(tail))
@@ -404,7 +426,7 @@ private:
     // AIX: "System configuration: lcpu=8 ent=0.50 ..."
     void read_cpu_count(std::string_view text) {
         const std::string_view count =
-            first_field(rest_from(text, static_cast<long long>(Pos("lcpu", text)) + 5));
+            first_field(rest_from(text, static_cast<long long>(find_at(text, "lcpu", 0)) + 6));
         const int n = StrToInt(count);
         if (n > kMaxLogicalCpus) throw_not_integer(count);
         add_series_up_to(n);
