@@ -1,6 +1,8 @@
 // Extracting the counters that the rules name from a loaded archive.
 #include "netstat_support.h"
 
+#include <cstdio>
+
 using namespace kavro;
 using namespace kavro::testing;
 
@@ -164,4 +166,33 @@ TEST(NetstatExtract, AnalysingAgainGivesWhatOneAnalysisGives) {
     EXPECT_EQ(bars(f.page().nets_graph), chart);
     EXPECT_EQ(f.page().net_combo.items(), items);
     EXPECT_EQ(f.page().net_combo.text(), items.front());
+}
+
+// Archives of tens of thousands of rows, so that the reading of the rows in
+// runs puts a run's end at every place of a snapshot: between its label and
+// its header, between the header and its counter, and after the counter.
+// Each record keeps the label and protocol of its own snapshot.
+TEST(NetstatExtract, LongArchivesKeepEachSnapshotsLabelAndProtocol) {
+    constexpr int kSnapshots = 40000;
+    for (int lead = 0; lead < 3; ++lead) {
+        std::string archive;
+        Rows expected;
+        for (int i = 0; i < lead; ++i) archive += "    9 packets dropped\n";
+        char time[16];
+        for (int s = 0; s < kSnapshots; ++s) {
+            std::snprintf(time, sizeof time, "%02d:%02d:%02d", s / 3600, s / 60 % 60, s % 60);
+            const std::string header = s % 2 == 0 ? "Tcp:" : "Udp:";
+            archive += std::string("zzz ***Mon Jun 6 ") + time + " CDT 2016\n" + header + "\n    " +
+                       std::to_string(s) + " packets received\n";
+            expected.push_back({std::string("***Mon Jun 6 ") + time, header + "packets received",
+                                std::to_string(s)});
+        }
+        NetstatForm f({"packets received"});
+        ASSERT_TRUE(f.load_text(archive));
+        ASSERT_TRUE(f.analyse());
+        EXPECT_EQ(rows(f.page().nets_raw), expected) << "lead " << lead;
+        EXPECT_EQ(f.page().net_combo.items(),
+                  (std::vector<std::string>{"Tcp:packets received", "Udp:packets received"}));
+        EXPECT_EQ(f.page().nets_anal.RowCount(), kSnapshots / 2 + 1) << "lead " << lead;
+    }
 }
