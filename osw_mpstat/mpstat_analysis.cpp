@@ -348,6 +348,28 @@ unsigned aix_row_marks(std::string_view t) {
     return marks;
 }
 
+// Whether t holds a or b anywhere, sixteen bytes at a time: the Linux and
+// Solaris rows are tested for "zzz" and "CPU" only when they hold a "z" or a
+// "C", which their CPU rows seldom do.
+bool holds_either(std::string_view t, char a, char b) {
+    using Bytes16 = unsigned char __attribute__((vector_size(16)));
+    const auto hit = [&](const char* p) {
+        Bytes16 v;
+        std::memcpy(&v, p, 16);
+        const Bytes16 hits =
+            (v == static_cast<unsigned char>(a)) | (v == static_cast<unsigned char>(b));
+        std::uint64_t halves[2];
+        std::memcpy(halves, &hits, 16);
+        return (halves[0] | halves[1]) != 0;
+    };
+    if (t.size() < 16)
+        return t.find(a) != std::string_view::npos || t.find(b) != std::string_view::npos;
+    std::size_t i = 0;
+    for (; i + 16 <= t.size(); i += 16)
+        if (hit(t.data() + i)) return true;
+    return i < t.size() && hit(t.data() + t.size() - 16);
+}
+
 std::string_view first_field(std::string_view text) {
     text = skip_blanks(text);
     const long long blank = Pos(" ", text);
@@ -484,8 +506,9 @@ private:
         bool in_table = true;
         for (; r <= last_; ++r) {
             const std::string_view text = row(r);
-            if (is_marker(text)) return r;
-            if (read_header(text)) {
+            const bool keys = holds_either(text, 'z', 'C');
+            if (keys && is_marker(text)) return r;
+            if (keys && read_header(text)) {
                 in_table = true;
                 continue;
             }
