@@ -302,10 +302,13 @@ void Chart::set_perspective(int percent) {
 
 std::uint32_t Chart::intern_label(std::string_view text) {
     if (text.empty()) return 0;
-    // A refill adds its labels in the order they first came (the pies of
-    // "All" after a cursor pick, a new analysis of the same file), so the
-    // text after the last one found is tried first: one compare against
-    // texts read in sequence instead of a probe of the index per point.
+    // Points of one snapshot share its label (every CPU of an mpstat
+    // snapshot), and a refill adds its labels in the order they first came
+    // (the pies of "All" after a cursor pick, a new analysis of the same
+    // file): the last text found, then the one after it, are tried before
+    // the index, a compare against texts read in sequence instead of a
+    // probe per point.
+    if (last_label_ < labels_.size() && labels_.text(last_label_) == text) return last_label_ + 1;
     const std::uint32_t next = last_label_ + 1;
     if (next < labels_.size() && labels_.text(next) == text) {
         last_label_ = next;

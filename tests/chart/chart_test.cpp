@@ -67,8 +67,10 @@ TEST(Chart, AddValueContinuesTheOrdinals) {
 TEST(Chart, LabelsReadBackInAnyOrderOfRefills) {
     Chart c;
     const std::vector<std::vector<std::string>> fills = {
-        {"a", "b", "c", "d"}, {"a", "b", "c", "d"}, {"b", "d"},      {"d", "c", "b", "a"},
-        {"a", "", "e", "a"},  {"c", "d", "e", "f"}, {"ab", "a", "b"}};
+        {"a", "b", "c", "d"}, {"a", "b", "c", "d"},
+        {"b", "d"},           {"d", "c", "b", "a"},
+        {"a", "", "e", "a"},  {"c", "d", "e", "f"},
+        {"ab", "a", "b"},     {"b", "b", "b", "c", "c", "a", "a"}};
     for (int round = 0; round < 2; ++round) {
         Series& s = c.add_series(SeriesKind::Pie);
         for (const auto& fill : fills) {
