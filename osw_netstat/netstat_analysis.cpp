@@ -209,6 +209,8 @@ struct Parsed {
         std::uint32_t rule;   // RuleIndex::Rule::index
         std::uint32_t header; // 1 + place in kProtocolHeaders, 0 none, or kInherit
         bool own_label;
+        // The first record of the run with this label: the writes copy it.
+        bool new_label;
     };
     std::vector<Record> records;
     // What is in force after the run's last row.
@@ -224,6 +226,11 @@ void parse_rows(const StringTable& lines, const IndicatorFinder& indicator, cons
     out.own_label = false;
     out.label = {};
     out.header = Parsed::kInherit;
+    // The label of the run's last record, told apart by where its text is:
+    // the same place is the same text, as the raw lines do not change while
+    // they are read.
+    std::string_view written;
+    bool any_written = false;
     for (int r = from; r < to; ++r) {
         const std::string_view row = lines.Cell(0, r);
 
@@ -260,7 +267,15 @@ void parse_rows(const StringTable& lines, const IndicatorFinder& indicator, cons
             blank == std::string_view::npos ? copy : copy.substr(blank + 1);
         const RuleIndex::Rule* rule = rules.last_match(wording);
         if (!rule) continue;
-        out.records.push_back({out.label, number, rule->index, out.header, out.own_label});
+        const bool new_label =
+            out.own_label && (!any_written || out.label.data() != written.data() ||
+                              out.label.size() != written.size());
+        if (new_label) {
+            written = out.label;
+            any_written = true;
+        }
+        out.records.push_back(
+            {out.label, number, rule->index, out.header, out.own_label, new_label});
     }
 }
 
@@ -289,7 +304,7 @@ void extract(const StringTable& lines, std::string_view snap_indicator,
         for (const Parsed::Record& rec : run.records) {
             // Kept as a copy: the text it came from may be moved by a write
             // when the raw lines are nets_raw itself.
-            if (rec.own_label && rec.label != label) label.assign(rec.label);
+            if (rec.new_label) label.assign(rec.label);
             const std::uint32_t h = rec.header == Parsed::kInherit ? header : rec.header;
             std::uint32_t& id = key_id[h * rules.count() + rec.rule];
             if (id == kNoKey) {
@@ -304,7 +319,7 @@ void extract(const StringTable& lines, std::string_view snap_indicator,
             nets_raw.CommitSlot();
             if (out) out->key_of_record.push_back(id);
         }
-        if (run.own_label && run.label != label) label.assign(run.label);
+        if (run.own_label) label.assign(run.label);
         if (run.header != Parsed::kInherit) header = run.header;
     };
 
