@@ -163,6 +163,9 @@ void analyse_ps(PsPage& page, const TraceRulesPage& rules) {
     // gives the table and charts of one run rather than a second copy of
     // every row and point.
     page.osw_ps_grid.ResetTable();
+    // A snapshot's time stands on each of its few thousand rows: kept once
+    // per time rather than once per row.
+    page.osw_ps_grid.intern_column(0);
     page.osw_process_chart.remove_all_series();
 
     page.osw_grid.TrimTable();

@@ -14,6 +14,10 @@
 #include <string_view>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace kavro::ps_detail {
 
 // Digits with at most one "." among or around them ("12", "0.5", "7."),
@@ -175,9 +179,14 @@ private:
         const Bytes16 hits = (block == keys_[0]) | (block == keys_[1]) | (block == keys_[2]) |
                              (block == keys_[3]) | (block == keys_[4]) | (block == keys_[5]) |
                              (block == keys_[6]) | (block == keys_[7]);
+#if defined(__SSE2__)
+        // One byte mask instead of the two halves through memory.
+        return _mm_movemask_epi8(reinterpret_cast<__m128i>(hits)) != 0;
+#else
         std::uint64_t halves[2];
         std::memcpy(halves, &hits, 16);
         return (halves[0] | halves[1]) != 0;
+#endif
     }
 
     // The tags of the texts whose key byte stands at `at` and that match there.
