@@ -83,7 +83,8 @@ private:
     void feed(std::string_view time, std::string_view pid, std::string_view cpu_text) {
         if (error_) return;
         try {
-            const double cpu = cpu_value(cpu_text);
+            double cpu = 0;
+            if (!ps_detail::tenths(cpu_text, cpu)) cpu = cpu_value(cpu_text);
             if (Series* s = by_pid_.find(pid)) {
                 s->add_value(cpu, time);
                 return;

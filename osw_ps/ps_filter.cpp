@@ -2,6 +2,7 @@
 #include "core/hash.h"
 #include "core/text.h"
 #include "osw_ps/ps.h"
+#include "osw_ps/ps_text.h"
 
 #include <string>
 #include <unordered_set>
@@ -121,7 +122,9 @@ void draw_snapshot_bars(PsPage& page, Threshold& threshold) {
             count = 0;
             current.assign(time);
         }
-        const double cpu = cpu_value(rows.Cell(3, r));
+        const std::string_view cpu_text = rows.Cell(3, r);
+        double cpu = 0;
+        if (!ps_detail::tenths(cpu_text, cpu)) cpu = cpu_value(cpu_text);
         const bool pass = cpu >= threshold.value() &&
                           (pid_filter.empty() || Contains(rows.Cell(1, r), pid_filter)) &&
                           (owner_filter.empty() || Contains(rows.Cell(2, r), owner_filter));

@@ -20,6 +20,22 @@
 
 namespace kavro::ps_detail {
 
+// ps prints "0.0" to "99.9" on almost every line: one or two digits, the
+// point and one digit, read without a loop as plain_decimal reads them
+// (m / 10). Small enough to be inlined where the rows are read.
+inline bool tenths(std::string_view t, double& value) {
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    if (t.size() == 3 && t[1] == '.' && digit(t[0]) && digit(t[2])) {
+        value = static_cast<double>((t[0] - '0') * 10 + (t[2] - '0')) / 10.0;
+        return true;
+    }
+    if (t.size() == 4 && t[2] == '.' && digit(t[0]) && digit(t[1]) && digit(t[3])) {
+        value = static_cast<double>((t[0] - '0') * 100 + (t[1] - '0') * 10 + (t[3] - '0')) / 10.0;
+        return true;
+    }
+    return false;
+}
+
 // Digits with at most one "." among or around them ("12", "0.5", "7."),
 // at most 15 digits in all. Such a text is an exact whole number m of at
 // most 15 digits scaled by 10^-k, and m / 10^k in doubles is the correctly
@@ -30,18 +46,7 @@ inline bool plain_decimal(std::string_view t, double& value) {
     static constexpr double kTens[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                        1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
     if (t.empty() || t.size() > 16) return false;
-    // ps prints "0.0" to "99.9" on almost every line: one digit after the
-    // point, read without the loop (the same m / 10 as below).
-    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
-    if (t.size() == 3 && t[1] == '.' && digit(t[0]) && digit(t[2])) {
-        value = static_cast<double>((t[0] - '0') * 10 + (t[2] - '0')) / kTens[1];
-        return true;
-    }
-    if (t.size() == 4 && t[2] == '.' && digit(t[0]) && digit(t[1]) && digit(t[3])) {
-        value =
-            static_cast<double>((t[0] - '0') * 100 + (t[1] - '0') * 10 + (t[3] - '0')) / kTens[1];
-        return true;
-    }
+    if (tenths(t, value)) return true;
     std::uint64_t m = 0;
     int digits = 0;
     int fraction = -1; // digits after the ".", -1 before one is seen
