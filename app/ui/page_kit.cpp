@@ -18,31 +18,31 @@ QFont pixel_font(int pixels, const QString& family) {
     return f;
 }
 
-QWidget* build_load_tab(Binder& b, const LoadTabSpec& spec) {
+QWidget* build_load_tab(Binder& b, const LoadTabLayout& layout) {
     auto* tab = new QWidget();
     auto* v = new QVBoxLayout(tab);
-    v->addWidget(Binder::heading(spec.heading));
+    v->addWidget(Binder::heading(layout.heading));
     auto* row = new QHBoxLayout();
-    row->addWidget(Binder::label(spec.file_label));
-    QLineEdit* file = b.edit(spec.file_edit);
+    row->addWidget(Binder::label(layout.file_label));
+    QLineEdit* file = b.edit(layout.file_edit);
     // Wide enough for a usual path; it grows with the window, and the row
     // still fits a window 1024 pixels wide.
     file->setMinimumWidth(240);
     row->addWidget(file, 1);
-    QPushButton* pick = b.button(spec.picker, "...");
+    QPushButton* pick = b.button(layout.picker, "...");
     pick->setFixedWidth(32);
     row->addWidget(pick);
-    for (const auto& [name, caption] : spec.buttons) {
+    for (const auto& [name, caption] : layout.buttons) {
         QPushButton* button = b.button(name, caption);
         button->setMinimumWidth(button->sizeHint().width() + 12);
         row->addWidget(button);
     }
     row->addStretch();
     v->addLayout(row);
-    GridView* grid = b.grid(spec.grid, {spec.grid_width});
-    if (spec.grid_font_pixels > 0) {
-        grid->setFont(pixel_font(spec.grid_font_pixels));
-        grid->verticalHeader()->setDefaultSectionSize(spec.grid_font_pixels + 5);
+    GridView* grid = b.grid(layout.grid, {layout.grid_width});
+    if (layout.grid_font_pixels > 0) {
+        grid->setFont(pixel_font(layout.grid_font_pixels));
+        grid->verticalHeader()->setDefaultSectionSize(layout.grid_font_pixels + 5);
     }
     v->addWidget(grid, 1);
     return tab;
