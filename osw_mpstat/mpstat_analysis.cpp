@@ -98,7 +98,8 @@ inline std::uint64_t non_blanks(std::string_view text, std::size_t base) {
     char padded[64];
     if (n < 64) {
         std::memset(padded, ' ', sizeof padded);
-        std::memcpy(padded, p, n);
+        // An empty row may have no storage at all: memcpy takes no null.
+        if (n > 0) std::memcpy(padded, p, n);
         p = padded;
     }
     const __m128i blank = _mm_set1_epi8(' ');
