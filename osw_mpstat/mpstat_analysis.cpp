@@ -118,6 +118,22 @@ inline std::uint64_t non_blanks(std::string_view text, std::size_t base) {
 #endif
 }
 
+// Where fields begin (rising) and end (falling) in the 64 bytes from
+// `base`, bits past the end clear; `carry` says whether the byte before the
+// block is not a blank, and is updated for the next block.
+struct Edges {
+    std::uint64_t rising, falling;
+};
+inline Edges field_edges(std::string_view text, std::size_t base, std::uint64_t& carry) {
+    const std::uint64_t nb = non_blanks(text, base);
+    const std::uint64_t before = (nb << 1) | carry;
+    std::uint64_t falling = ~nb & before;
+    const std::size_t here = std::min<std::size_t>(64, text.size() - base);
+    if (here < 64) falling &= (std::uint64_t(1) << here) - 1;
+    carry = nb >> 63;
+    return {nb & ~before, falling};
+}
+
 // The blank-separated fields of a row, at most `limit` of them: a run of
 // blanks separates two fields, and blanks at either end make no field. The
 // row is read 64 bytes at a time as a mask of its non-blank bytes; the
@@ -140,17 +156,11 @@ public:
         std::size_t ns = 0, ne = 0;
         std::uint64_t carry = 0; // 1 when the byte before the block is not a blank
         for (std::size_t base = 0; base < size && ne < cap; base += 64) {
-            const std::uint64_t nb = non_blanks(text, base);
-            const std::uint64_t before = (nb << 1) | carry;
-            std::uint64_t rising = nb & ~before;
-            std::uint64_t falling = ~nb & before;
-            const std::size_t here = std::min<std::size_t>(64, size - base);
-            if (here < 64) falling &= (std::uint64_t(1) << here) - 1;
+            auto [rising, falling] = field_edges(text, base, carry);
             for (; rising != 0 && ns < cap; rising &= rising - 1)
                 starts[ns++] = base + static_cast<std::size_t>(std::countr_zero(rising));
             for (; falling != 0 && ne < cap; falling &= falling - 1)
                 ends[ne++] = base + static_cast<std::size_t>(std::countr_zero(falling));
-            carry = nb >> 63;
         }
         // A field still open at the end of the row ends with it.
         if (ne < ns) ends[ne++] = size;
@@ -230,19 +240,13 @@ AixFields aix_fields(std::string_view text) {
     std::uint64_t carry = 0;
     const auto slot = [](std::size_t k) { return k == 0 ? 0 : k == 11 ? 1 : k == 12 ? 2 : 3; };
     for (std::size_t base = 0; base < size && ne <= kLast; base += 64) {
-        const std::uint64_t nb = non_blanks(text, base);
-        const std::uint64_t before = (nb << 1) | carry;
-        std::uint64_t rising = nb & ~before;
-        std::uint64_t falling = ~nb & before;
-        const std::size_t here = std::min<std::size_t>(64, size - base);
-        if (here < 64) falling &= (std::uint64_t(1) << here) - 1;
+        auto [rising, falling] = field_edges(text, base, carry);
         for (; rising != 0 && ns <= kLast; rising &= rising - 1, ++ns)
             if (const int k = slot(ns); k < 3)
                 start[k] = base + static_cast<std::size_t>(std::countr_zero(rising));
         for (; falling != 0 && ne <= kLast; falling &= falling - 1, ++ne)
             if (const int k = slot(ne); k < 3)
                 stop[k] = base + static_cast<std::size_t>(std::countr_zero(falling));
-        carry = nb >> 63;
     }
     if (ne < ns) {
         if (const int k = slot(ne); k < 3) stop[k] = size;
