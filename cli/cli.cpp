@@ -1,5 +1,7 @@
 #include "cli/cli.h"
 
+#include "cli/profile.h"
+
 #include "app/export.h"
 #include "app/form.h"
 #include "core/convert.h"
@@ -32,7 +34,10 @@ const char* kUsage =
     "  trace FILE     --set SQLIdList=FILE --click Button102 --click Button2\n"
     "  ps FILE        --set osw_filename=FILE --click Button85 --click Button4\n"
     "  mpstat FILE    --set mpstat_filename=FILE --click Button8 --click Button9\n"
-    "  netstat FILE   --set netstat_filename=FILE --click Button12 --click Button13\n";
+    "  netstat FILE   --set netstat_filename=FILE --click Button12 --click Button13\n"
+    "\n"
+    "kavro-cli profile FILE [--json OUT] [--top N] [--from T] [--to T] prints the\n"
+    "response-time profile of a trace (kavro-cli profile --help).\n";
 
 class StreamMessageBox : public MessageBox {
 public:
@@ -88,7 +93,8 @@ int parse_cli(const std::vector<std::string>& args, CliOptions& o, std::ostream&
         };
         if (a == "-h" || a == "--help") {
             out << kUsage;
-            if (window) out << "  --screenshot FILE   after the steps, save the window as PNG and quit\n";
+            if (window)
+                out << "  --screenshot FILE   after the steps, save the window as PNG and quit\n";
             return 0;
         }
         if (a == "-C" || a == "--export" || a == "--out" || a == "--set" || a == "--pick" ||
@@ -180,6 +186,8 @@ bool run_steps(TForm1& form, const std::vector<CliStep>& steps) {
 }
 
 int run_cli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (!args.empty() && args[0] == "profile")
+        return run_profile_command({args.begin() + 1, args.end()}, out, err);
     CliOptions options;
     if (int code = parse_cli(args, options, out, err); code >= 0) return code;
     if (!enter_directory(options, err)) return 2;
