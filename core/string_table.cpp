@@ -48,6 +48,27 @@ StringTable& StringTable::operator=(StringTable&&) noexcept = default;
 StringTable::~StringTable() = default;
 
 void StringTable::ensure_rows(int rows) {
+    // The first block grows by doubling, from a few rows up to kBlockRows,
+    // so an empty or small table holds records for about the rows it has
+    // rather than a block of kBlockRows; past that, whole blocks are added.
+    // Records hold no pointers to one another, so a grown first block is a
+    // plain copy.
+    if (allocated_rows_ < rows && allocated_rows_ < kBlockRows) {
+        int want = std::max(allocated_rows_ * 2, kFirstBlockRows);
+        while (want < rows && want < kBlockRows) want *= 2;
+        want = std::min(want, kBlockRows);
+        // Made and filled before anything changes, so a failed allocation
+        // leaves the table as it was.
+        std::unique_ptr<CellRec[]> block(new CellRec[static_cast<std::size_t>(want) * cols_]());
+        if (blocks_.empty()) {
+            blocks_.push_back(std::move(block));
+        } else {
+            std::copy_n(blocks_.front().get(), static_cast<std::size_t>(allocated_rows_) * cols_,
+                        block.get());
+            blocks_.front() = std::move(block);
+        }
+        allocated_rows_ = want;
+    }
     while (allocated_rows_ < rows) {
         // Owned before the list grows, so a list that cannot grow frees it.
         std::unique_ptr<CellRec[]> block(
@@ -62,7 +83,7 @@ std::size_t StringTable::arena_bytes() const {
     for (const auto& c : arena_.chunks) n += c.size;
     n += longs_.capacity() * sizeof(LongText);
     if (shared_) n += shared_->bytes();
-    return n + blocks_.size() * sizeof(CellRec) * kBlockRows * cols_;
+    return n + static_cast<std::size_t>(allocated_rows_) * cols_ * sizeof(CellRec);
 }
 
 std::string_view StringTable::text_of(const CellRec& c) const {

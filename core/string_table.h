@@ -178,6 +178,8 @@ private:
     };
     static constexpr int kBlockShift = 12;
     static constexpr int kBlockRows = 1 << kBlockShift;
+    // Rows of the first block of a new table; it doubles as rows arrive.
+    static constexpr int kFirstBlockRows = 8;
 
     CellRec& rec(int col, int row) {
         return blocks_[static_cast<std::size_t>(row) >> kBlockShift]

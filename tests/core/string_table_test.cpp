@@ -248,3 +248,39 @@ TEST(StringTable, ResetAfterManyLongTextsGivesTheMemoryBack) {
     t.ResetTable();
     EXPECT_LT(t.arena_bytes(), std::size_t(1) << 20);
 }
+
+TEST(StringTable, RowsKeepTheirTextsAsTheTableGrowsFromEmpty) {
+    // An empty table holds records for a few rows only; the rows then arrive
+    // by every path (slot, line, row count), past the first block's growth
+    // steps and into the later blocks, and every cell keeps its text.
+    StringTable empty(11);
+    EXPECT_LT(empty.arena_bytes(), std::size_t(4096));
+
+    StringTable t(3);
+    t.SetCell(0, 0, "Title");
+    const auto text = [](int i) {
+        return i % 3 == 0 ? std::to_string(i) : "a longer text of row " + std::to_string(i);
+    };
+    int row = 1;
+    for (int i = 0; row < 9000; ++i) {
+        if (i % 3 == 0) {
+            t.AppendLine(text(row));
+        } else if (i % 3 == 1) {
+            t.AppendRow({text(row), "b", text(row + 1)});
+        } else {
+            t.SetRowCount(t.RowCount() + 1);
+            t.SetCell(0, row, text(row));
+        }
+        ++row;
+    }
+    ASSERT_EQ(t.RowCount(), 9001);
+    EXPECT_EQ(t.Cell(0, 0), "Title");
+    for (int r = 1; r < 9000; ++r) ASSERT_EQ(t.Cell(0, r), text(r)) << r;
+    EXPECT_EQ(t.Cell(2, 2), text(3));
+    EXPECT_EQ(t.Cell(0, 9000), "");
+    t.SetRowCount(3);
+    t.SetRowCount(5000);
+    EXPECT_EQ(t.Cell(0, 2), text(2));
+    EXPECT_EQ(t.Cell(0, 3), "");
+    EXPECT_EQ(t.Cell(0, 4999), "");
+}
