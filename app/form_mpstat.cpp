@@ -6,13 +6,13 @@
 namespace kavro {
 
 void TForm1::Button8Click() {
-    load_mpstat_file(mpstat);
+    load_mpstat(mpstat);
 }
 void TForm1::Button9Click() {
     analyse_mpstat(mpstat);
 }
 void TForm1::Button10Click() {
-    clear_mpstat_page(mpstat);
+    clear_mpstat(mpstat);
 }
 void TForm1::asplockClick() {
     apply_aspect_lock(mpstat);

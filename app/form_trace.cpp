@@ -6,13 +6,13 @@
 namespace kavro {
 
 void TForm1::Button102Click() {
-    load_trace_file(trace);
+    load_trace(trace);
 }
 void TForm1::Button2Click() {
-    run_trace_analysis(trace, rules);
+    analyse_trace(trace, rules);
 }
 void TForm1::Button104Click() {
-    clear_trace_page(trace);
+    clear_trace(trace);
 }
 
 } // namespace kavro

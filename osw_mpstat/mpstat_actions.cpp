@@ -5,7 +5,7 @@
 
 namespace kavro {
 
-void load_mpstat_file(MpstatPage& page) {
+void load_mpstat(MpstatPage& page) {
     // The reader opens the file before anything is appended, so a file that
     // cannot be opened leaves the table as it was; a failure later on keeps
     // the lines read so far.
@@ -38,7 +38,7 @@ Series& selected_series(MpstatPage& page) {
 
 } // namespace
 
-void clear_mpstat_page(MpstatPage& page) {
+void clear_mpstat(MpstatPage& page) {
     page.mpstat_grid.ResetTable();
     page.cpu_util_chart.remove_all_series();
     page.cpu_num.clear();

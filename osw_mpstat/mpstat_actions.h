@@ -7,11 +7,11 @@
 namespace kavro {
 
 // Button8Click: appends every line of mpstat_filename to mpstat_grid.
-void load_mpstat_file(MpstatPage& page);
+void load_mpstat(MpstatPage& page);
 
 // Button10Click: empties the raw table, the chart and cpu_num, and puts the
 // 3D view and its track bars back to the locked front view.
-void clear_mpstat_page(MpstatPage& page);
+void clear_mpstat(MpstatPage& page);
 
 // asplockClick: ticked locks the view to the front (and moves the track bars
 // back); unticked only lets the view rotate.

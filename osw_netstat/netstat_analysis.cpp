@@ -135,7 +135,7 @@ private:
 };
 
 // The metric keys seen so far, for the one lookup a record of
-// netstat_collect_metrics: open addressing over a power-of-two table, the
+// collect_metrics: open addressing over a power-of-two table, the
 // hash mixing the length with the first and last eight bytes, which is
 // enough to tell the few dozen keys of an archive apart.
 class KeySet {
@@ -415,18 +415,18 @@ void metric_view(MetricView form, StringTable& nets_anal, Chart& nets_graph, Eac
 
 } // namespace
 
-void netstat_load(const std::string& path, StringTable& grid) {
-    LineReader reader(path);
-    reader.append_to(grid, path);
+void load_netstat(NetstatPage& page) {
+    LineReader reader(page.netstat_filename.text);
+    reader.append_to(page.nets_trace_grid, page.netstat_filename.text);
 }
 
-void netstat_clear_analysis(NetstatPage& page) {
+void clear_netstat_analysis(NetstatPage& page) {
     page.nets_raw.ResetTable();
     page.nets_anal.ResetTable();
     page.nets_graph.remove_all_series();
 }
 
-void netstat_clear_all(NetstatPage& page) {
+void clear_netstat(NetstatPage& page) {
     page.net_combo.clear();
     page.nets_trace_grid.ResetTable();
     page.nets_raw.ResetTable();
@@ -434,12 +434,12 @@ void netstat_clear_all(NetstatPage& page) {
     page.nets_graph.remove_all_series();
 }
 
-void netstat_extract(const StringTable& lines, std::string_view snap_indicator,
-                     const StringTable& metric_rules, StringTable& nets_raw) {
-    extract(lines, snap_indicator, metric_rules, nets_raw, nullptr);
-}
+namespace {
 
-void netstat_collect_metrics(const StringTable& nets_raw, Selector& net_combo) {
+// Adds every distinct Metric of `nets_raw` that the selector does not hold
+// yet, in order of first occurrence (AddUniqueItem's outcome, found through a
+// hash instead of a walk over the items for every row).
+void collect_metrics(const StringTable& nets_raw, Selector& net_combo) {
     // Seeded with what the selector holds, since Clear Analysis keeps its
     // entries and a later analysis adds only the keys that are new.
     KeySet seen;
@@ -450,8 +450,10 @@ void netstat_collect_metrics(const StringTable& nets_raw, Selector& net_combo) {
     }
 }
 
-void netstat_metric_view(const StringTable& nets_raw, std::string_view metric, MetricView form,
-                         StringTable& nets_anal, Chart& nets_graph) {
+} // namespace
+
+void build_metric_view(const StringTable& nets_raw, std::string_view metric, MetricView form,
+                       StringTable& nets_anal, Chart& nets_graph) {
     // The text may belong to the selector; keep a copy of our own.
     const std::string wanted(metric);
     metric_view(form, nets_anal, nets_graph, [&](auto&& append) {
@@ -462,24 +464,29 @@ void netstat_metric_view(const StringTable& nets_raw, std::string_view metric, M
     });
 }
 
-void netstat_analyse(NetstatPage& page, std::string_view snap_indicator,
-                     const StringTable& metric_rules) {
+void show_netstat_metric(NetstatPage& page) {
+    build_metric_view(page.nets_raw, page.net_combo.text(), MetricView::Fresh, page.nets_anal,
+                      page.nets_graph);
+}
+
+void analyse_netstat(NetstatPage& page, const TraceRulesPage& rules) {
     // A new analysis starts from a clean result, so analysing twice gives
     // what analysing once gives instead of writing over the last record.
-    netstat_clear_analysis(page);
+    clear_netstat_analysis(page);
     Extracted found;
-    extract(page.nets_trace_grid, snap_indicator, metric_rules, page.nets_raw, &found);
+    extract(page.nets_trace_grid, rules.nets_start.text, rules.tracerules_grid6, page.nets_raw,
+            &found);
     const std::vector<std::uint32_t>& records = found.key_of_record;
     if (records.empty()) {
         // No record: nets_raw keeps its one empty row, which an empty
         // metric text would still pick.
-        netstat_collect_metrics(page.nets_raw, page.net_combo);
+        collect_metrics(page.nets_raw, page.net_combo);
         if (page.net_combo.count() > 0) page.net_combo.select(0);
-        netstat_metric_view(page.nets_raw, page.net_combo.text(), MetricView::Accumulating,
-                            page.nets_anal, page.nets_graph);
+        build_metric_view(page.nets_raw, page.net_combo.text(), MetricView::Accumulating,
+                          page.nets_anal, page.nets_graph);
     } else {
         // Every row of nets_raw is a record, and the keys of the records in
-        // order of first occurrence are what netstat_collect_metrics would
+        // order of first occurrence are what collect_metrics would
         // find walking them.
         KeySet seen;
         for (const std::string& item : page.net_combo.items()) seen.insert(item);

@@ -5,6 +5,7 @@
 // and the bars of nets_graph) for one metric key.
 
 #include "chart/chart.h"
+#include "config/rules_page.h"
 #include "core/items.h"
 #include "core/string_table.h"
 #include "osw_netstat/netstat_page.h"
@@ -14,28 +15,17 @@
 
 namespace kavro {
 
-// Appends every line of the file to `grid`, one row per line. The table is
-// not emptied first; lines read before a read error stay.
-void netstat_load(const std::string& path, StringTable& grid);
+// "Load OSW file": appends every line of the file named in netstat_filename
+// to nets_trace_grid, one row per line. The table is not emptied first;
+// lines read before a read error stay.
+void load_netstat(NetstatPage& page);
 
-// Clear All: selector entries and text, the raw and both analysis tables,
+// "Clear All": selector entries and text, the raw and both analysis tables,
 // every series of the chart.
-void netstat_clear_all(NetstatPage& page);
-// Clear Analysis: both analysis tables and the chart; the raw lines and the
+void clear_netstat(NetstatPage& page);
+// "Clear Analysis": both analysis tables and the chart; the raw lines and the
 // selector's entries stay.
-void netstat_clear_analysis(NetstatPage& page);
-
-// Walks the raw lines once and writes one record (Time, Metric, Total) into
-// `nets_raw` per counter row whose wording after its leading number begins
-// with a rule text. `snap_indicator` marks the snapshot lines. Ends with the
-// table trimmed.
-void netstat_extract(const StringTable& lines, std::string_view snap_indicator,
-                     const StringTable& metric_rules, StringTable& nets_raw);
-
-// Adds every distinct Metric of `nets_raw` that the selector does not hold
-// yet, in order of first occurrence (AddUniqueItem's outcome, found through a
-// hash instead of a walk over the items for every row).
-void netstat_collect_metrics(const StringTable& nets_raw, Selector& net_combo);
+void clear_netstat_analysis(NetstatPage& page);
 
 enum class MetricView { Fresh, Accumulating };
 
@@ -46,13 +36,16 @@ enum class MetricView { Fresh, Accumulating };
 // form adds to them. A Total that is not a number ends it with the
 // conversion's error, keeping the rows and Deltas written so far and
 // leaving the chart as it was before the bars.
-void netstat_metric_view(const StringTable& nets_raw, std::string_view metric, MetricView form,
-                         StringTable& nets_anal, Chart& nets_graph);
+void build_metric_view(const StringTable& nets_raw, std::string_view metric, MetricView form,
+                       StringTable& nets_anal, Chart& nets_graph);
 
-// The analysis as the "Anlayze OSW File" button runs it: from a clean result,
-// extraction, metric entries, the first entry selected (without its change
-// action), its view accumulated and the "Analyze" tab brought forward.
-void netstat_analyse(NetstatPage& page, std::string_view snap_indicator,
-                     const StringTable& metric_rules);
+// net_comboChange: the fresh metric view for the selector's text.
+void show_netstat_metric(NetstatPage& page);
+
+// "Anlayze OSW File": from a clean result, the counters that the rules
+// (nets_start, tracerules_grid6) name extracted into nets_raw, the metric
+// entries added, the first entry selected (without its change action), its
+// view accumulated and the "Analyze" tab brought forward.
+void analyse_netstat(NetstatPage& page, const TraceRulesPage& rules);
 
 } // namespace kavro

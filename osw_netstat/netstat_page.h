@@ -10,6 +10,15 @@
 
 namespace kavro {
 
+// The columns of nets_raw ("Time", "Metric", "Total") and of nets_anal, which
+// adds "Delta"; Columns is their number.
+namespace nets_raw_col {
+enum : int { Time, Metric, Total, Columns };
+}
+namespace nets_anal_col {
+enum : int { Time, Metric, Total, Delta, Columns };
+}
+
 struct NetstatPage {
     NetstatPage();
     NetstatPage(const NetstatPage&) = delete;
@@ -24,10 +33,10 @@ struct NetstatPage {
     // "Analyze" (TabSheet13)
     Selector net_combo{true};
     Chart nets_graph;
-    StringTable nets_anal{4};
+    StringTable nets_anal{nets_anal_col::Columns};
 
     // "Raw Data" (TabSheet14)
-    StringTable nets_raw{3};
+    StringTable nets_raw{nets_raw_col::Columns};
 };
 
 } // namespace kavro

@@ -19,11 +19,11 @@ constexpr Colour kSnapshotBarColour = rgb(0x0000FF);
 
 // "Load OSW file": appends every line of the file named in osw_filename to
 // osw_grid, after the lines already there.
-void load_ps_file(PsPage& page);
+void load_ps(PsPage& page);
 
 // "Clear All": empties both tables, selects "Time", puts the filter criteria
 // back to their defaults and empties the four charts.
-void clear_ps_page(PsPage& page);
+void clear_ps(PsPage& page);
 
 // "Anlayze OSW File": cuts the raw lines into process rows, draws one line
 // per process ID, applies the filter and shows the "Analyze" tab.
@@ -44,6 +44,14 @@ double cpu_value(std::string_view text);
 // control characters.
 double NumberKey(std::string_view text);
 std::string_view TextKey(std::string_view text);
+
+// The four choices of the " Sort Order " group: every row of osw_ps_grid
+// below its titles, by time and owner as texts, by process ID ascending and
+// by CPU descending as numbers.
+void sort_ps_by_time(PsPage& page);
+void sort_ps_by_process_id(PsPage& page);
+void sort_ps_by_owner(PsPage& page);
+void sort_ps_by_cpu(PsPage& page);
 
 // In-place quicksorts of rows L to R of `table` by the keys of `column`,
 // whole rows swapped. Ranges of fewer than two rows are left alone.

@@ -6,7 +6,7 @@
 
 namespace kavro {
 
-void load_ps_file(PsPage& page) {
+void load_ps(PsPage& page) {
     StringTable& grid = page.osw_grid;
     // Opened before anything changes, so a missing file leaves the table as
     // it was.
@@ -25,7 +25,7 @@ void load_ps_file(PsPage& page) {
     reader.append_to(grid, page.osw_filename.text);
 }
 
-void clear_ps_page(PsPage& page) {
+void clear_ps(PsPage& page) {
     page.osw_grid.ResetTable();
     page.osw_ps_grid.ResetTable();
     // Runs the "Time" sort when another choice was selected; on the emptied

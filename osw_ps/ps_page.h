@@ -9,6 +9,12 @@
 
 namespace kavro {
 
+// The columns of osw_ps_grid: "Time", "Process ID", "Owner", "CPU%";
+// Columns is their number.
+namespace osw_ps_grid_col {
+enum : int { Time, ProcessId, Owner, Cpu, Columns };
+}
+
 struct PsPage {
     PsPage();
     PsPage(const PsPage&) = delete;
@@ -30,7 +36,7 @@ struct PsPage {
     Edit owner_filter;
 
     // "Raw Data" (TabSheet8)
-    StringTable osw_ps_grid{4};
+    StringTable osw_ps_grid{osw_ps_grid_col::Columns};
     RadioGroup sort_group;
     RadioButton RadioButton1{sort_group, true}; // Time
     RadioButton RadioButton2{sort_group};       // Process ID

@@ -139,4 +139,21 @@ void SortRowsByNumberDesc(StringTable& table, ColumnView column, int L, int R) {
     sort_rows<ByNumberDesc>(table, column, L, R);
 }
 
+void sort_ps_by_time(PsPage& page) {
+    StringTable& t = page.osw_ps_grid;
+    SortRowsByText(t, t.GetColumnView(osw_ps_grid_col::Time), 1, t.RowCount() - 1);
+}
+void sort_ps_by_process_id(PsPage& page) {
+    StringTable& t = page.osw_ps_grid;
+    SortRowsByNumberAsc(t, t.GetColumnView(osw_ps_grid_col::ProcessId), 1, t.RowCount() - 1);
+}
+void sort_ps_by_owner(PsPage& page) {
+    StringTable& t = page.osw_ps_grid;
+    SortRowsByText(t, t.GetColumnView(osw_ps_grid_col::Owner), 1, t.RowCount() - 1);
+}
+void sort_ps_by_cpu(PsPage& page) {
+    StringTable& t = page.osw_ps_grid;
+    SortRowsByNumberDesc(t, t.GetColumnView(osw_ps_grid_col::Cpu), 1, t.RowCount() - 1);
+}
+
 } // namespace kavro

@@ -6,7 +6,7 @@
 
 namespace kavro {
 
-void run_trace_analysis(TracePage& page, const TraceRulesPage& rules) {
+void analyse_trace(TracePage& page, const TraceRulesPage& rules) {
     clear_trace_results(page);
     scan_trace(page, read_scan_rules(rules));
     publish_trace(page);

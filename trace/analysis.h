@@ -11,6 +11,6 @@ namespace kavro {
 // controls stay), scans trace_grid with the rules as they stand and
 // publishes the results. Running it twice on the same lines gives what one
 // run gives.
-void run_trace_analysis(TracePage& page, const TraceRulesPage& rules);
+void analyse_trace(TracePage& page, const TraceRulesPage& rules);
 
 } // namespace kavro

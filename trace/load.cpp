@@ -4,7 +4,7 @@
 
 namespace kavro {
 
-void load_trace_file(TracePage& page) {
+void load_trace(TracePage& page) {
     page.trace_grid.ResetTable();
     LineReader reader(page.SQLIdList.text);
     reader.append_to(page.trace_grid, page.SQLIdList.text);
@@ -36,7 +36,7 @@ void clear_outputs(TracePage& page) {
 
 } // namespace
 
-void clear_trace_page(TracePage& page) {
+void clear_trace(TracePage& page) {
     reset_cursor_list(page.cursor_combo);
     page.trace_grid.ResetTable();
     clear_outputs(page);

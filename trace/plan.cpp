@@ -3,6 +3,7 @@
 #include "core/convert.h"
 #include "core/text.h"
 #include "trace/cuts.h"
+#include "trace/trace_page.h"
 
 #include <algorithm>
 
@@ -34,26 +35,26 @@ void extract_plan_line(std::string_view line, StringTable& execplan_grid, std::s
     const std::string_view s = drop_front(line, static_cast<long long>(Pos("#", line)) - 1);
     buffer.assign(Copy(s, 1, static_cast<long long>(Pos(" ", s)) - 1));
     buffer.push_back(':');
-    execplan_grid.SetSlotCell(0, buffer);
+    execplan_grid.SetSlotCell(execplan_grid_col::Cursor, buffer);
 
     PlanCursor at(s);
-    execplan_grid.SetSlotCell(1, at.value("cnt=", 3, " "));
+    execplan_grid.SetSlotCell(execplan_grid_col::Count, at.value("cnt=", 3, " "));
     const int pos = StrToInt(at.value("pos=", 3, " "));
-    execplan_grid.SetSlotCell(2, at.value("obj=", 3, " "));
+    execplan_grid.SetSlotCell(execplan_grid_col::Object, at.value("obj=", 3, " "));
     // The skip of op= also drops the opening quote; the operation ends before
     // the blank that precedes "(cr".
     const std::string_view operation = at.value("op=", 3, "(cr", 2);
     const int depth = std::min(pos, kMaxPlanDepth);
     buffer.assign(depth >= 1 ? static_cast<std::size_t>(2 * depth - 1) : 0, ' ');
     buffer.append(operation);
-    execplan_grid.SetSlotCell(3, buffer);
-    execplan_grid.SetSlotCell(4, at.value("cr=", 2, " "));
-    execplan_grid.SetSlotCell(5, at.value("pr=", 2, " "));
-    execplan_grid.SetSlotCell(6, at.value("pw=", 2, " "));
-    execplan_grid.SetSlotCell(7, at.value("time=", 4, " "));
-    execplan_grid.SetSlotCell(8, at.value("cost=", 4, " "));
-    execplan_grid.SetSlotCell(9, at.value("size=", 4, " "));
-    execplan_grid.SetSlotCell(10, at.value("card=", 4, ")"));
+    execplan_grid.SetSlotCell(execplan_grid_col::Operation, buffer);
+    execplan_grid.SetSlotCell(execplan_grid_col::LogReads, at.value("cr=", 2, " "));
+    execplan_grid.SetSlotCell(execplan_grid_col::PhyReads, at.value("pr=", 2, " "));
+    execplan_grid.SetSlotCell(execplan_grid_col::PhyWrites, at.value("pw=", 2, " "));
+    execplan_grid.SetSlotCell(execplan_grid_col::Time, at.value("time=", 4, " "));
+    execplan_grid.SetSlotCell(execplan_grid_col::Cost, at.value("cost=", 4, " "));
+    execplan_grid.SetSlotCell(execplan_grid_col::Size, at.value("size=", 4, " "));
+    execplan_grid.SetSlotCell(execplan_grid_col::Cardinality, at.value("card=", 4, ")"));
     execplan_grid.CommitSlot();
 }
 

@@ -4,14 +4,15 @@
 #include "core/hash.h"
 #include "core/text.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace kavro {
 
 void wait_series_title(const StringTable& trace_detail, int row, std::string& title) {
-    title.assign(trace_detail.Cell(0, row));
+    title.assign(trace_detail.Cell(trace_detail_col::Event, row));
     title.push_back('(');
-    title.append(trace_detail.Cell(2, row));
+    title.append(trace_detail.Cell(trace_detail_col::Type, row));
     title.push_back(')');
 }
 
@@ -60,7 +61,7 @@ RowSeries create_timeline_series(TracePage& page) {
         out.waits.push_back(series_for(title));
     }
     for (int r = 1, end = data_rows_end(fetches); r < end; ++r)
-        out.fetches.push_back(series_for(fetches.Cell(0, r)));
+        out.fetches.push_back(series_for(fetches.Cell(trace_detail2_col::Event, r)));
     return out;
 }
 
@@ -71,14 +72,14 @@ void add_timeline_points(TracePage& page, const RowSeries& series) {
     Chart& graph = page.trace_graph;
     for (std::size_t i = 0; i < series.waits.size(); ++i) {
         const int r = static_cast<int>(i) + 1;
-        const double x = StrToFloat(waits.Cell(3, r));
-        const double y = StrToFloat(waits.Cell(1, r));
+        const double x = StrToFloat(waits.Cell(trace_detail_col::Time, r));
+        const double y = StrToFloat(waits.Cell(trace_detail_col::Value, r));
         graph.series(series.waits[i]).add_point(x, y);
     }
     for (std::size_t i = 0; i < series.fetches.size(); ++i) {
         const int r = static_cast<int>(i) + 1;
-        const double x = StrToFloat(fetches.Cell(2, r));
-        const double y = StrToFloat(fetches.Cell(1, r));
+        const double x = StrToFloat(fetches.Cell(trace_detail2_col::Time, r));
+        const double y = StrToFloat(fetches.Cell(trace_detail2_col::Value, r));
         graph.series(series.fetches[i]).add_point(x, y);
     }
 }
@@ -90,8 +91,9 @@ void fill_pies(const StringTable& touch, Chart& times_chart, Chart& counts_chart
     times.clear();
     counts.clear();
     for (int r = 1, end = data_rows_end(touch); r < end; ++r) {
-        times.add_value(StrToFloat(touch.Cell(1, r)), touch.Cell(0, r));
-        counts.add_value(StrToFloat(touch.Cell(2, r)), touch.Cell(0, r));
+        const std::string_view event = touch.Cell(touch_grid_col::Event, r);
+        times.add_value(StrToFloat(touch.Cell(touch_grid_col::Time, r)), event);
+        counts.add_value(StrToFloat(touch.Cell(touch_grid_col::Count, r)), event);
     }
 }
 
@@ -104,7 +106,7 @@ void fill_cursor_list(TracePage& page) {
     for (const std::string& item : combo.items()) listed.emplace(item, 0);
     const StringTable& touch = page.touch_grid1;
     for (int r = 1, end = data_rows_end(touch); r < end; ++r) {
-        const std::string_view key = touch.Cell(0, r);
+        const std::string_view key = touch.Cell(touch_grid_col::Event, r);
         const std::string_view ref = Copy(key, 1, Pos(":", key));
         if (listed.find(ref) != listed.end()) continue;
         listed.emplace(std::string(ref), 0);
@@ -120,14 +122,14 @@ void fill_plan_chart(TracePage& page) {
     const int end = data_rows_end(plan);
     int width = 0;
     for (int r = 1; r < end; ++r)
-        if (Length(plan.Cell(3, r)) > width) width = Length(plan.Cell(3, r));
+        width = std::max(width, Length(plan.Cell(execplan_grid_col::Operation, r)));
     Series& bars = page.execplan_graph.series(0);
     bars.clear();
     std::string label;
     for (int r = 1; r < end; ++r) {
-        const std::string_view time = plan.Cell(7, r);
+        const std::string_view time = plan.Cell(execplan_grid_col::Time, r);
         if (time.empty()) continue;
-        label.assign(plan.Cell(3, r));
+        label.assign(plan.Cell(execplan_grid_col::Operation, r));
         label.resize(static_cast<std::size_t>(width) + 1, ' ');
         bars.add_value(StrToFloat(time), label);
     }

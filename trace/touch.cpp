@@ -18,7 +18,7 @@ bool exact_as_text(double v) {
 
 TouchTable::TouchTable(StringTable& table) : table_(table) {
     for (int r = 1; r < table_.RowCount() - 1; ++r) {
-        const std::string_view key = table_.Cell(0, r);
+        const std::string_view key = table_.Cell(touch_grid_col::Event, r);
         const std::uint64_t hash = hash_text(key);
         // The first row of a key is its row, as a lookup would find it.
         if (keys_.find(key, hash) != TextPool::npos) continue;
@@ -73,16 +73,17 @@ void TouchTable::add(std::string_view key, std::string_view value) {
     }
     // The row's Time is read before the value, so a row and a value that are
     // both not numbers report the row's text.
-    const double time = read(r.time, 1, r.row);
-    store(r.time, 1, r.row, time + StrToFloat(value));
-    store(r.count, 2, r.row, read(r.count, 2, r.row) + 1);
+    const double time = read(r.time, touch_grid_col::Time, r.row);
+    store(r.time, touch_grid_col::Time, r.row, time + StrToFloat(value));
+    store(r.count, touch_grid_col::Count, r.row, read(r.count, touch_grid_col::Count, r.row) + 1);
 }
 
 void TouchTable::flush() {
     for (const std::uint32_t id : pending_) {
         Row& r = rows_[id];
-        if (r.time.pending) table_.SetCell(1, r.row, FloatToStr(r.time.value));
-        if (r.count.pending) table_.SetCell(2, r.row, FloatToStr(r.count.value));
+        if (r.time.pending) table_.SetCell(touch_grid_col::Time, r.row, FloatToStr(r.time.value));
+        if (r.count.pending)
+            table_.SetCell(touch_grid_col::Count, r.row, FloatToStr(r.count.value));
         r.time.pending = r.count.pending = r.listed = false;
     }
     pending_.clear();

@@ -10,6 +10,37 @@
 
 namespace kavro {
 
+// The columns of the result tables, named after their titles; Columns is
+// their number.
+namespace trace_detail_col { // "Event", "Metric Value", "Metric Type", "Time"
+enum : int { Event, Value, Type, Time, Columns };
+}
+namespace trace_detail2_col { // "Event", "Metric Value", "Time"
+enum : int { Event, Value, Time, Columns };
+}
+namespace touch_grid_col { // touch_grid1 and touch_grid2: "Event", "Time", "Count"
+enum : int { Event, Time, Count, Columns };
+}
+// execplan_grid and exec_anal: "Cursor#", "Count", "Obj#", "Operation",
+// "Log Reads", "Phy Reads", "Phy Writes", "Time(us)", "Cost", "Size(Bytes)",
+// "Cardinality".
+namespace execplan_grid_col {
+enum : int {
+    Cursor,
+    Count,
+    Object,
+    Operation,
+    LogReads,
+    PhyReads,
+    PhyWrites,
+    Time,
+    Cost,
+    Size,
+    Cardinality,
+    Columns
+};
+}
+
 struct TracePage {
     TracePage();
     TracePage(const TracePage&) = delete;
@@ -22,11 +53,11 @@ struct TracePage {
     StringTable trace_grid{1};
 
     // "Raw Data"
-    StringTable trace_detail{4};
-    StringTable trace_detail2{3};
-    StringTable touch_grid1{3};
-    StringTable touch_grid2{3};
-    StringTable execplan_grid{11};
+    StringTable trace_detail{trace_detail_col::Columns};
+    StringTable trace_detail2{trace_detail2_col::Columns};
+    StringTable touch_grid1{touch_grid_col::Columns};
+    StringTable touch_grid2{touch_grid_col::Columns};
+    StringTable execplan_grid{execplan_grid_col::Columns};
 
     // "Analyze"
     Selector cursor_combo{true};
@@ -45,7 +76,7 @@ struct TracePage {
 
     Chart touch_graph1, touch_graph2, touch_graph3, touch_graph4;
     Chart execplan_graph;
-    StringTable exec_anal{11};
+    StringTable exec_anal{execplan_grid_col::Columns};
 
     Box objname_panel{false};
     StringTable objname_grid{3};

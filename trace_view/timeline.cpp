@@ -96,29 +96,29 @@ void sort_lists(TracePage& page) {
                    [&](const std::string& item) { return cursor_match(selection, item); });
 }
 
-void disp1butClick(TracePage& page) {
+void display_picked_series(TracePage& page) {
     move_selected(page.hidebox, page.dispbox, page.trace_graph, true);
 }
 
-void hide1butClick(TracePage& page) {
+void hide_picked_series(TracePage& page) {
     move_selected(page.dispbox, page.hidebox, page.trace_graph, false);
 }
 
-void dispallbutClick(TracePage& page) {
+void display_all_series(TracePage& page) {
     move_all(page.hidebox, page.dispbox);
     set_all_active(page.trace_graph, true);
 }
 
-void hideallbutClick(TracePage& page) {
+void hide_all_series(TracePage& page) {
     move_all(page.dispbox, page.hidebox);
     set_all_active(page.trace_graph, false);
 }
 
-void graph_3dClick(TracePage& page) {
+void apply_timeline_3d(TracePage& page) {
     page.trace_graph.set_view3d(page.graph_3d.checked());
 }
 
-void trace_graph_asplockClick(TracePage& page) {
+void apply_timeline_aspect_lock(TracePage& page) {
     Chart& chart = page.trace_graph;
     if (!page.trace_graph_asplock.checked()) {
         // Only the rotation is released; zoom and offsets stay as they are.
@@ -136,11 +136,11 @@ void trace_graph_asplockClick(TracePage& page) {
     page.trace_graph_rot.set_position(360);
 }
 
-void trace_graph_rotChange(TracePage& page) {
+void apply_timeline_rotation(TracePage& page) {
     page.trace_graph.set_rotation(page.trace_graph_rot.position());
 }
 
-void trace_graph_zoomChange(TracePage& page) {
+void apply_timeline_zoom(TracePage& page) {
     page.trace_graph.set_zoom(page.trace_graph_zoom.position());
 }
 

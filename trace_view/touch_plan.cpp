@@ -12,19 +12,19 @@ namespace kavro::trace_view {
 
 namespace {
 
-// One touch table into its time pie (column 1) and count pie (column 2).
+// One touch table into its time pie and count pie.
 void fill_pies(const StringTable& table, const std::string& selection, Series& times,
                Series& counts) {
     // A table that never received a row keeps its blank row 1; that row is
     // no wait event, so with "All" it adds no slice instead of failing to
     // convert its empty time, as publishing treats it.
     for (int row = 1, end = data_rows_end(table); row < end; ++row) {
-        const std::string_view event = table.Cell(0, row);
+        const std::string_view event = table.Cell(touch_grid_col::Event, row);
         if (!cursor_match(selection, event)) continue;
         // Converted one after the other, so a bad count still leaves the
         // row's time slice in place.
-        times.add_value(StrToFloat(table.Cell(1, row)), event);
-        counts.add_value(StrToFloat(table.Cell(2, row)), event);
+        times.add_value(StrToFloat(table.Cell(touch_grid_col::Time, row)), event);
+        counts.add_value(StrToFloat(table.Cell(touch_grid_col::Count, row)), event);
     }
 }
 

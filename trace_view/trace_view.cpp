@@ -15,7 +15,7 @@ bool cursor_match(std::string_view selection, std::string_view text) {
     return selects_all(selection) || Contains(text, selection);
 }
 
-void cursor_comboChange(TracePage& page) {
+void refresh_for_cursor(TracePage& page) {
     // Every view is refreshed, whichever one is in front, so switching views
     // afterwards shows the same cursor everywhere.
     show_selected_series(page);
@@ -32,13 +32,13 @@ void show_box(TracePage& page, const Box& shown) {
 }
 } // namespace
 
-void rb_viewtlClick(TracePage& page) {
+void show_timeline_view(TracePage& page) {
     show_box(page, page.box_tl);
 }
-void rb_viewtcClick(TracePage& page) {
+void show_touch_view(TracePage& page) {
     show_box(page, page.box_tc);
 }
-void rb_view_statClick(TracePage& page) {
+void show_plan_view(TracePage& page) {
     show_box(page, page.box_ep);
 }
 

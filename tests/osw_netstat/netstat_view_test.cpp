@@ -158,16 +158,16 @@ TEST(NetstatView, AccumulatingBuildContinuesFromTheLastRow) {
     raw.TrimTable();
     StringTable anal(4);
     Chart chart;
-    netstat_metric_view(raw, "k", MetricView::Accumulating, anal, chart);
+    build_metric_view(raw, "k", MetricView::Accumulating, anal, chart);
     EXPECT_EQ(rows(anal), (Rows{{"t1", "k", "10", "0"}, {"t3", "k", "15", "5"}}));
     // A second build writes its first record over the last row and appends
     // its bars to the series of the same title.
-    netstat_metric_view(raw, "k", MetricView::Accumulating, anal, chart);
+    build_metric_view(raw, "k", MetricView::Accumulating, anal, chart);
     EXPECT_EQ(rows(anal),
               (Rows{{"t1", "k", "10", "0"}, {"t1", "k", "10", "0"}, {"t3", "k", "15", "5"}}));
     EXPECT_EQ(bars(chart), (std::vector<std::string>{"k: 0@t1 5@t3 0@t1 0@t1 5@t3"}));
 
-    netstat_metric_view(raw, "j", MetricView::Fresh, anal, chart);
+    build_metric_view(raw, "j", MetricView::Fresh, anal, chart);
     EXPECT_EQ(rows(anal), (Rows{{"t2", "j", "99", "0"}}));
     EXPECT_EQ(bars(chart), (std::vector<std::string>{"j: 0@t2"}));
 }
