@@ -1,9 +1,9 @@
 #include "cli/cli.h"
 
-#include "cli/profile.h"
-
 #include "app/export.h"
 #include "app/form.h"
+#include "cli/profile.h"
+#include "cli/summary.h"
 #include "core/convert.h"
 #include "core/error.h"
 
@@ -36,8 +36,10 @@ const char* kUsage =
     "  mpstat FILE    --set mpstat_filename=FILE --click Button8 --click Button9\n"
     "  netstat FILE   --set netstat_filename=FILE --click Button12 --click Button13\n"
     "\n"
-    "kavro-cli profile FILE [--json OUT] [--top N] [--from T] [--to T] prints the\n"
-    "response-time profile of a trace (kavro-cli profile --help).\n";
+    "Commands of their own:\n"
+    "  summary KIND FILE...   a short text summary of trace, ps, mpstat or netstat files\n"
+    "  profile FILE [--json OUT] [--top N] [--from T] [--to T]\n"
+    "                         the response-time profile of a trace (profile --help)\n";
 
 class StreamMessageBox : public MessageBox {
 public:
@@ -185,9 +187,26 @@ bool run_steps(TForm1& form, const std::vector<CliStep>& steps) {
     return true;
 }
 
+namespace {
+// A command of its own is the first argument after an optional -C DIR; it
+// takes the rest of the line.
+using Command = int (*)(const std::vector<std::string>&, std::ostream&, std::ostream&);
+struct NamedCommand {
+    const char* name;
+    Command run;
+};
+constexpr NamedCommand kCommands[] = {{"summary", run_summary}, {"profile", run_profile_command}};
+} // namespace
+
 int run_cli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    if (!args.empty() && args[0] == "profile")
-        return run_profile_command({args.begin() + 1, args.end()}, out, err);
+    const std::size_t first = args.size() >= 2 && args[0] == "-C" ? 2 : 0;
+    for (const NamedCommand& c : kCommands) {
+        if (first >= args.size() || args[first] != c.name) continue;
+        CliOptions where;
+        if (first == 2) where.directory = args[1];
+        if (!enter_directory(where, err)) return 2;
+        return c.run({args.begin() + static_cast<std::ptrdiff_t>(first) + 1, args.end()}, out, err);
+    }
     CliOptions options;
     if (int code = parse_cli(args, options, out, err); code >= 0) return code;
     if (!enter_directory(options, err)) return 2;

@@ -86,3 +86,32 @@ TEST(Cli, MalformedCommandLines) {
         EXPECT_EQ(cli(args).code, 2) << args[0];
     EXPECT_EQ(cli({"--help"}).code, 0);
 }
+
+TEST(CliSummary, SamplesAreSummarisedFromTheirPagesAnalyses) {
+    CliRun r = cli({"-C", KAVRO_SAMPLES, "summary", "trace", "Trace_Files/tracefile.trc", "ps",
+                    "OSW_Files/oswps_linux.dat", "mpstat", "OSW_Files/oswmpstat_aix.dat", "mpstat",
+                    "OSW_Files/oswmpstat_linux.dat", "netstat", "OSW_Files/oswnetstat_linux.dat"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    for (const char* line : {
+             "  4,226 lines, 27 cursors, 40 wait figures, 1,122 fetch figures, 56 plan rows\n",
+             "    5.006 s  PL/SQL lock timer  (10 waits)\n",
+             "  4 snapshots, 09:05:01 to 09:06:31; 42 processes, at most 38 in one snapshot\n",
+             "    218.9  pid 30477 (oracle)\n",
+             // Each file is read on its own: the second mpstat archive is not
+             // added to the first.
+             "  6 logical CPUs, 6 snapshots, 10:00:01 to 10:02:31\n",
+             "  4 logical CPUs, 8 snapshots, 10:00:01 to 10:01:31\n",
+             "    +6,170  Ip:total packets received\n",
+         })
+        EXPECT_NE(r.out.find(line), std::string::npos) << line << "\nin:\n" << r.out;
+}
+
+TEST(CliSummary, AFileThatCannotBeReadIsSaidAndTheOthersGoOn) {
+    CliRun r = cli({"-C", KAVRO_SAMPLES, "summary", "trace", "no such.trc", "ps",
+                    "OSW_Files/oswps_linux.dat"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.out.find("  could not be read: File not found\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("42 processes"), std::string::npos) << r.out;
+    EXPECT_EQ(cli({"summary", "trace"}).code, 2);
+    EXPECT_EQ(cli({"summary", "pdf", "x"}).code, 2);
+}
