@@ -2,6 +2,7 @@
 
 #include "app/form.h"
 #include "core/convert.h"
+#include "profile/profile.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -68,15 +69,6 @@ double number(std::string_view text) {
     return TryStrToFloat(text, v) ? v : 0;
 }
 
-// The part of a result row's event after its cursor reference ("#3:").
-std::string_view after_cursor(std::string_view event) {
-    if (!event.empty() && event.front() == '#') {
-        const auto colon = event.find(':');
-        if (colon != std::string_view::npos) return event.substr(colon + 1);
-    }
-    return event;
-}
-
 // Each file is summarised on its own: the page is cleared first, since loads
 // and analyses add to what a page holds.
 bool run_page(TForm1& form, const std::string& field, const std::string& file, const char* clear,
@@ -98,45 +90,37 @@ void trace_summary(TForm1& form, const std::string& file, std::ostream& out) {
         << thousands(data_rows(t.trace_detail2)) << " fetch figures, "
         << thousands(data_rows(t.execplan_grid)) << " plan rows\n";
 
-    // The trace clock of the figures: tim= is in microseconds.
-    double first = 0, last = 0;
-    bool any = false;
-    for (const StringTable* table : {&t.trace_detail, &t.trace_detail2}) {
-        const int time = column_titled(*table, "Time");
-        if (time < 0) continue;
-        for (int r = 1, n = data_rows(*table); r <= n; ++r) {
-            double tim = 0;
-            if (!TryStrToFloat(table->Cell(time, r), tim)) continue;
-            first = any ? std::min(first, tim) : tim;
-            last = any ? std::max(last, tim) : tim;
-            any = true;
+    // Where the response time went, from Oracle's own line forms: what a
+    // DBA asks of a trace first.
+    const profile::Profile p = profile::profile_table(t.trace_grid);
+    if (p.response_time <= 0) return;
+    out << "  response time " << duration_us(static_cast<double>(p.response_time)) << " in "
+        << p.sessions.size() << (p.sessions.size() == 1 ? " session, " : " sessions, ")
+        << thousands(static_cast<long long>(p.statements.size())) << " statements\n";
+    const double r = static_cast<double>(p.response_time);
+    out << "  where it went (* idle):\n";
+    for (std::size_t i = 0; i < p.components.size() && i < 5; ++i) {
+        const profile::Component& c = p.components[i];
+        out << "    " << fixed(100.0 * static_cast<double>(c.time) / r, 1) << "%  "
+            << duration_us(static_cast<double>(c.time)) << "  "
+            << (c.idle.value_or(false) ? "*" : "") << c.name;
+        if (c.count) {
+            const char* what = c.idle ? (*c.count == 1 ? " wait)" : " waits)")
+                                      : (*c.count == 1 ? " call)" : " calls)");
+            out << "  (" << thousands(*c.count) << what;
         }
+        out << "\n";
     }
-    if (any) out << "  spans " << duration_us(last - first) << " of the trace clock\n";
-
-    // Wait time per event over all cursors; the fetch sums share the table
-    // under the fetch marker's name and are left out here.
-    const std::string fetch = form.rules.wet_fetchind.text + "(";
-    std::map<std::string, std::pair<double, double>, std::less<>> events;
-    const StringTable& touch = t.touch_grid1;
-    for (int r = 1, n = data_rows(touch); r <= n; ++r) {
-        const std::string_view event = after_cursor(touch.Cell(0, r));
-        if (event.empty() || event.starts_with(fetch)) continue;
-        auto& [time, count] = events[std::string(event)];
-        time += number(touch.Cell(1, r));
-        count += number(touch.Cell(2, r));
+    if (p.statements.empty()) return;
+    out << "  statements by elapsed time:\n";
+    for (std::size_t i = 0; i < p.statements.size() && i < 3; ++i) {
+        const profile::Statement& st = p.statements[i];
+        std::string line(st.first_line().substr(0, 60));
+        out << "    " << duration_us(static_cast<double>(st.elapsed)) << "  " << st.key << "  "
+            << thousands(st.executions()) << (st.executions() == 1 ? " execution" : " executions");
+        if (!line.empty()) out << "  " << line;
+        out << "\n";
     }
-    std::vector<std::pair<std::string, std::pair<double, double>>> top(events.begin(),
-                                                                       events.end());
-    std::stable_sort(top.begin(), top.end(),
-                     [](const auto& a, const auto& b) { return a.second.first > b.second.first; });
-    if (top.empty()) return;
-    out << "  wait time by event, all cursors (" << thousands(static_cast<long long>(top.size()))
-        << " events):\n";
-    for (std::size_t i = 0; i < top.size() && i < 5; ++i)
-        out << "    " << duration_us(top[i].second.first) << "  " << top[i].first << "  ("
-            << thousands(static_cast<long long>(top[i].second.second))
-            << (top[i].second.second == 1 ? " wait)\n" : " waits)\n");
 }
 
 void ps_summary(TForm1& form, const std::string& file, std::ostream& out) {

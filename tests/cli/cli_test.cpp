@@ -94,7 +94,11 @@ TEST(CliSummary, SamplesAreSummarisedFromTheirPagesAnalyses) {
     EXPECT_EQ(r.code, 0) << r.err;
     for (const char* line : {
              "  4,226 lines, 27 cursors, 40 wait figures, 1,122 fetch figures, 56 plan rows\n",
-             "    5.006 s  PL/SQL lock timer  (10 waits)\n",
+             "  response time 5.513 s in 1 session, 33 statements\n",
+             "    90.8%  5.006 s  *PL/SQL lock timer  (10 waits)\n",
+             "    1.6%  87.4 ms  CPU  (6 calls)\n",
+             "    87.8 ms  4xn8755d4fd5z  10 executions  SELECT COUNT(*) EMP_COUNT FROM "
+             "HR.EMPLOYEES\n",
              "  4 snapshots, 09:05:01 to 09:06:31; 42 processes, at most 38 in one snapshot\n",
              "    218.9  pid 30477 (oracle)\n",
              // Each file is read on its own: the second mpstat archive is not
