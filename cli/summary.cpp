@@ -64,6 +64,21 @@ int data_rows(const StringTable& t) {
     return n - 1;
 }
 
+// What to say of a file that gave no rows: OSWatcher opens every snapshot
+// with a marker line, and a plain command output (ps -ef saved by hand) has
+// none, which is the usual reason.
+std::string nothing_found(const StringTable& raw, std::string_view marker, const char* what) {
+    for (int r = 1; r < raw.RowCount(); ++r)
+        if (raw.Cell(0, r).find(marker) != std::string_view::npos)
+            return std::string("  no ") + what + " found\n";
+    return std::string("  no ") + what + " found: no snapshot line holds \"" + std::string(marker) +
+           "\", as OSWatcher writes them\n";
+}
+
+std::string snapshots_text(std::size_t n) {
+    return thousands(static_cast<long long>(n)) + (n == 1 ? " snapshot" : " snapshots");
+}
+
 double number(std::string_view text) {
     double v = 0;
     return TryStrToFloat(text, v) ? v : 0;
@@ -142,15 +157,14 @@ void ps_summary(TForm1& form, const std::string& file, std::ostream& out) {
         sum += number(rows.Cell(cpu, r));
     }
     if (snapshots.empty()) {
-        out << "  no process rows\n";
+        out << nothing_found(form.ps.osw_grid, form.rules.ps_start.text, "process rows");
         return;
     }
     int most = 0;
     for (const auto& [at, n] : per_snapshot) most = std::max(most, n);
-    out << "  " << thousands(static_cast<long long>(snapshots.size())) << " snapshots, "
-        << snapshots.front() << " to " << snapshots.back() << "; "
-        << thousands(static_cast<long long>(cpu_by_process.size())) << " processes, at most "
-        << thousands(most) << " in one snapshot\n";
+    out << "  " << snapshots_text(snapshots.size()) << ", " << snapshots.front() << " to "
+        << snapshots.back() << "; " << thousands(static_cast<long long>(cpu_by_process.size()))
+        << " processes, at most " << thousands(most) << " in one snapshot\n";
     std::vector<std::pair<std::string, std::pair<std::string, double>>> top(cpu_by_process.begin(),
                                                                             cpu_by_process.end());
     std::stable_sort(top.begin(), top.end(), [](const auto& a, const auto& b) {
@@ -189,11 +203,11 @@ void mpstat_summary(TForm1& form, const std::string& file, std::ostream& out) {
         }
     }
     if (points == 0) {
-        out << "  no processor rows\n";
+        out << nothing_found(form.mpstat.mpstat_grid, "zzz", "processor rows");
         return;
     }
-    out << "  " << chart.series_count() << " logical CPUs, " << thousands(snapshots)
-        << " snapshots";
+    out << "  " << chart.series_count() << " logical CPUs, "
+        << snapshots_text(static_cast<std::size_t>(snapshots));
     if (!first_at.empty()) out << ", " << first_at << " to " << last_at;
     out << "\n  utilisation: mean " << fixed(sum / static_cast<double>(points), 1) << "%, peak "
         << fixed(peak, 1) << "% (" << peak_cpu << " at " << peak_at << ")\n";
@@ -218,14 +232,15 @@ void netstat_summary(TForm1& form, const std::string& file, std::ostream& out) {
         it->second.second = v;
     }
     if (order.empty()) {
-        out << "  no counters found\n";
+        out << nothing_found(form.netstat.nets_trace_grid, form.rules.nets_start.text, "counters");
         return;
     }
-    out << "  " << thousands(static_cast<long long>(times.size())) << " snapshots, "
+    out << "  " << snapshots_text(times.size()) << ", "
         << thousands(static_cast<long long>(order.size())) << " counters\n";
     std::stable_sort(order.begin(), order.end(), [&](const std::string& a, const std::string& b) {
         return span[a].second - span[a].first > span[b].second - span[b].first;
     });
+    if (times.size() < 2) return; // growth needs two snapshots
     out << "  largest growth over the archive:\n";
     for (std::size_t i = 0; i < order.size() && i < 5; ++i)
         out << "    +"
