@@ -7,14 +7,15 @@ built. The files it needs are generated into a data folder (default
 /tmp/kavro-bench) and reused when they are there already.
 
 Every file figure is a ratio to bench/floor on the same file in the same
-run: floor and the measured command run back to back, FILE in the page
+run (the gzip row: to gzip -dc of the same file to /dev/null): floor and
+the measured command run back to back, FILE in the page
 cache, RUNS times (default 5), and the table shows the medians. The wall
 clock is what the targets are about; the CPU time (user + system, from the
 child's rusage) is shown beside it because a shared machine moves it far
 less.
 
     python3 bench/run.py [--build DIR] [--data DIR] [--runs N]
-                         [--only trace,ps,mpstat,netstat,gui]
+                         [--only trace,ps,gzip,mpstat,netstat,gui]
                          [--trace-size 1G] [--ps-size 500M] [--mpstat-size 500M]
                          [--netstat-size 500M] [--markdown FILE]
                          [--cursor-bench PROGRAM]
@@ -83,13 +84,15 @@ class Bench:
         return path
 
     # --- measuring -------------------------------------------------------
-    def run_pair(self, path, cmd):
-        """floor FILE then cmd, RUNS times; medians and the median ratio."""
+    def run_pair(self, path, cmd, partner=None):
+        """floor FILE (or the partner command) then cmd, RUNS times; medians
+        and the median ratio."""
         floor = self.tool("bench", "floor")
         subprocess.run([floor, path], check=True, stdout=subprocess.DEVNULL)  # page cache
+        partner = partner or [floor, path]
         walls, cpus, fwalls, fcpus, ratios, cratios = [], [], [], [], [], []
         for _ in range(self.args.runs):
-            f = self.child_run([floor, path])
+            f = self.child_run(partner)
             m = self.child_run(cmd, cwd=SAMPLES)
             fwalls.append(f[0]); fcpus.append(f[1]); walls.append(m[0]); cpus.append(m[1])
             ratios.append(m[0] / f[0]); cratios.append(m[1] / max(f[1], 1e-9))
@@ -121,9 +124,9 @@ class Bench:
         return max(resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss, before)
 
     # --- rows ------------------------------------------------------------
-    def file_row(self, work, path, cmd, target):
+    def file_row(self, work, path, cmd, target, partner=None):
         print("measuring: %s ..." % work, flush=True)
-        r = self.run_pair(path, cmd)
+        r = self.run_pair(path, cmd, partner)
         verdict = "met" if r["ratio"] <= target else "missed"
         self.rows.append((work,
                           "%.2f s (cpu %.2f s)" % (r["wall"], r["cpu"]),
@@ -177,6 +180,25 @@ class Bench:
                 "netstat": "load and analyse a %s netstat archive"}[kind]
         self.file_row(work % human(os.path.getsize(path)), path,
                       [cli, "-C", SAMPLES, kind, path, "--export", "none"], target)
+
+    def gzip_row(self):
+        """The ps load of a gzip-compressed archive beside gzip -dc of the
+        same file to /dev/null: the decompression alone is the yardstick."""
+        plain = self.generated("gen_ps", self.args.ps_size,
+                               "ps-%s.dat" % self.size_name(self.args.ps_size))
+        path = plain + ".gz"
+        if not (os.path.exists(path) and os.path.getsize(path) > 0):
+            print("compressing %s ..." % plain, flush=True)
+            with open(path + ".part", "wb") as out:
+                subprocess.run(["gzip", "-6", "-c", plain], stdout=out, check=True)
+            os.replace(path + ".part", path)
+        cli = self.tool("cli", "kavro-cli")
+        work = "load a gzip-compressed %s ps archive (%s packed; Button85)" % (
+            human(os.path.getsize(plain)), human(os.path.getsize(path)))
+        self.file_row(work, path,
+                      [cli, "-C", SAMPLES, "--set", "osw_filename=" + path, "--click", "Button85",
+                       "--export", "none"], 1.5,
+                      partner=["sh", "-c", 'exec gzip -dc "$1" > /dev/null', "sh", path])
 
     GUI_ROWS = [
         (r"start-up to first painted window", "start-up to the first painted window", 500),
@@ -262,7 +284,7 @@ def main():
     p.add_argument("--build", default="build")
     p.add_argument("--data", default="/tmp/kavro-bench")
     p.add_argument("--runs", type=int, default=5)
-    p.add_argument("--only", default="trace,ps,mpstat,netstat,gui")
+    p.add_argument("--only", default="trace,ps,gzip,mpstat,netstat,gui")
     p.add_argument("--trace-size", type=parse_size, default=parse_size("1G"))
     p.add_argument("--ps-size", type=parse_size, default=parse_size("500M"))
     p.add_argument("--mpstat-size", type=parse_size, default=parse_size("500M"))
@@ -277,6 +299,8 @@ def main():
         b.trace_rows()
     if "ps" in only:
         b.osw_row("ps", "gen_ps", args.ps_size, 3.0)
+    if "gzip" in only:
+        b.gzip_row()
     if "mpstat" in only:
         b.osw_row("mpstat", "gen_mpstat", args.mpstat_size, 2.0)
     if "netstat" in only:

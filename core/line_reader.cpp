@@ -5,64 +5,96 @@
 #include "core/string_table.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <sys/types.h>
 
 namespace kavro {
 
 namespace {
 constexpr std::size_t kBlock = std::size_t(4) << 20;
 
-[[noreturn]] void throw_system(int err) {
-    if (err == ENOENT) throw Error("File not found");
-    throw Error(std::strerror(err));
+void check_not_archive(std::string_view head, const std::string& name) {
+    if (const Container c = container_of(head); c != Container::none)
+        throw Error("\"" + name + "\" is a " + container_name(c) + " archive, not a text file");
+}
+
+// Reads until `n` bytes or the end; returns the bytes read.
+std::string read_head(ByteSource& source, std::size_t n) {
+    std::string head(n, '\0');
+    std::size_t got = 0;
+    while (got < n) {
+        const std::size_t more = source.read(head.data() + got, n - got);
+        if (more == 0) break;
+        got += more;
+    }
+    head.resize(got);
+    return head;
 }
 } // namespace
 
-LineReader::LineReader(const std::string& path) {
-    if (path.empty()) throw Error("File not found");
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd_ < 0) throw_system(errno);
-    struct stat st {};
-    if (::fstat(fd_, &st) != 0) {
-        const int err = errno;
-        ::close(fd_);
-        throw_system(err);
-    }
-    if (S_ISDIR(st.st_mode)) {
-        ::close(fd_);
-        throw_system(EISDIR);
-    }
-    if (S_ISREG(st.st_mode)) size_ = static_cast<std::uint64_t>(st.st_size);
-#ifdef POSIX_FADV_SEQUENTIAL
-    ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
-#endif
+LineReader::LineReader(const std::string& path) : source_(open_file_source(path)) {
+    start(path);
 }
 
-LineReader::~LineReader() {
-    if (fd_ >= 0) ::close(fd_);
+LineReader::LineReader(std::unique_ptr<ByteSource> source, std::string name)
+    : source_(std::move(source)) {
+    start(name);
+}
+
+LineReader::~LineReader() = default;
+
+void LineReader::start(const std::string& name) {
+    // The first bytes tell what the file holds. A plain regular file is
+    // looked at without reading it, so its load reads it from the start
+    // straight into the table as before.
+    std::string head;
+    if (source_->peek(head, kSniffBytes)) {
+        compression_ = compression_of(head);
+        if (compression_ == Compression::none) {
+            check_not_archive(head, name);
+            set_block();
+            return;
+        }
+        head = read_head(*source_, kSniffBytes);
+    } else {
+        head = read_head(*source_, kSniffBytes);
+        compression_ = compression_of(head);
+    }
+    if (compression_ != Compression::none) {
+        source_ = inflating_source(std::move(source_), std::move(head), compression_, name);
+        head = read_head(*source_, kSniffBytes);
+    }
+    check_not_archive(head, name);
+    // The bytes read to look at become bytes read ahead, as next() keeps
+    // them.
+    eof_ = head.size() < kSniffBytes;
+    if (const void* stop = std::memchr(head.data(), 26, head.size())) {
+        head.resize(static_cast<std::size_t>(static_cast<const char*>(stop) - head.data()));
+        eof_ = true;
+    }
+    set_block();
+    buf_.assign(head.begin(), head.end());
+    end_ = buf_.size();
+}
+
+void LineReader::set_block() {
+    // A small plain file gets a buffer of its own size, so reading many
+    // small files does not clear megabytes each time.
+    const std::uint64_t size = source_->progress_total();
+    block_ = compression_ == Compression::none && size > 0 && size < kBlock
+                 ? static_cast<std::size_t>(size) + 64
+                 : kBlock;
 }
 
 std::size_t LineReader::read_some(char* to, std::size_t n) {
-    ssize_t got;
-    do {
-        got = ::read(fd_, to, n);
-    } while (got < 0 && errno == EINTR);
-    if (got < 0) throw_system(errno);
-    return static_cast<std::size_t>(got);
+    return source_->read(to, n);
 }
 
 bool LineReader::fill() {
     if (eof_) return false;
-    // The buffer is made on the first read, so a reader that hands the
-    // whole file to append_to() never has one. A small file gets a buffer
-    // of its own size, so reading many small files does not clear megabytes
-    // each time.
-    if (buf_.empty())
-        buf_.resize(size_ > 0 && size_ < kBlock ? static_cast<std::size_t>(size_) + 64 : kBlock);
+    // The buffer grows to its reading size on the first read, so a reader
+    // that hands the whole file to append_to() never has one.
+    if (buf_.size() < block_) buf_.resize(block_);
     // Move the unread tail to the front, growing the buffer when one line
     // fills it entirely.
     if (begin_ > 0) {
@@ -111,7 +143,6 @@ bool LineReader::next(std::string_view& line) {
                 if (first[i] != '\r') *out++ = first[i];
             len = static_cast<std::size_t>(out - first);
         }
-        consumed_ += advance - begin_;
         line = std::string_view(first, len);
         begin_ = advance;
         scan_ = 0;
@@ -120,18 +151,35 @@ bool LineReader::next(std::string_view& line) {
 }
 
 std::uint64_t LineReader::append_to(StringTable& table, std::string_view what) {
+    const int rows_before = table.RowCount();
+    try {
+        return append_all(table, what);
+    } catch (const Error&) {
+        // The lines of a refused file are no data (a bomb's zeros): they go,
+        // and the table is as it was before.
+        if (refused() && table.RowCount() > rows_before) {
+            table.SetRowCount(rows_before);
+            table.SetCell(0, rows_before - 1, {});
+        }
+        throw;
+    }
+}
+
+std::uint64_t LineReader::append_all(StringTable& table, std::string_view what) {
     StringTable::LineLoader loader(table);
     std::uint64_t lines = 0;
     const auto count = [&](std::size_t n) {
         lines += n;
-        for (std::size_t i = 0; i < n; ++i) progress_step(consumed_, size_, what);
+        // Where the source stands is asked once a block, not once a line.
+        const std::uint64_t done = source_->progress_done();
+        const std::uint64_t total = source_->progress_total();
+        for (std::size_t i = 0; i < n; ++i) progress_step(done, total, what);
     };
     // What next() has read ahead goes first; a byte 26 in it has already
     // cut it short.
     if (begin_ < end_) {
         const std::size_t n = end_ - begin_;
         std::memcpy(loader.space(n).data(), buf_.data() + begin_, n);
-        consumed_ += n;
         begin_ = end_ = scan_ = 0;
         count(loader.commit(n));
     }
@@ -139,7 +187,6 @@ std::uint64_t LineReader::append_to(StringTable& table, std::string_view what) {
         const std::span<char> room = loader.space();
         const std::size_t n = read_some(room.data(), std::min(room.size(), kBlock));
         if (n == 0) break;
-        consumed_ += n;
         count(loader.commit(n));
         if (loader.stopped()) break;
     }

@@ -7,6 +7,7 @@ packages=(
   cmake ninja-build g++ ccache pkg-config
   qt6-base-dev qt6-charts-dev qt6-svg-dev libqt6opengl6-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
+  libarchive-dev zlib1g-dev libbz2-dev liblzma-dev libzstd-dev
   xvfb xauth
 )
 if [[ "${1:-}" == "--fuzz" ]]; then
