@@ -1,5 +1,7 @@
 #include "cli/cli.h"
 
+#include "cli/step_timings.h"
+
 #include "app/export.h"
 #include "app/form.h"
 #include "cli/profile.h"
@@ -28,7 +30,8 @@ const char* kUsage =
     "  --tab PAGE=INDEX    show tab INDEX of a page control\n"
     "Then --export NAMES (all, none, or table names and form, comma-separated)\n"
     "writes NAME.csv per table and form.json into --out DIR (default .).\n"
-    "-C DIR changes the current directory first.\n"
+    "-C DIR changes the current directory first; --timings FILE writes each\n"
+    "step's milliseconds into FILE, a line a step.\n"
     "\n"
     "Shorthands (each followed by --export all unless --export is given):\n"
     "  trace FILE     --set SQLIdList=FILE --click Button102 --click Button2\n"
@@ -100,7 +103,8 @@ int parse_cli(const std::vector<std::string>& args, CliOptions& o, std::ostream&
             return 0;
         }
         if (a == "-C" || a == "--export" || a == "--out" || a == "--set" || a == "--pick" ||
-            a == "--click" || a == "--track" || a == "--tab" || (window && a == "--screenshot")) {
+            a == "--click" || a == "--track" || a == "--tab" || a == "--timings" ||
+            (window && a == "--screenshot")) {
             auto v = value();
             if (!v) {
                 err << "kavro: " << a << " needs a value\n" << kUsage;
@@ -114,6 +118,8 @@ int parse_cli(const std::vector<std::string>& args, CliOptions& o, std::ostream&
                 o.out_dir = *v;
             } else if (a == "--screenshot") {
                 o.screenshot = *v;
+            } else if (a == "--timings") {
+                o.timings = *v;
             } else if (a == "--click") {
                 o.steps.push_back({"click", *v, ""});
             } else {
@@ -220,7 +226,9 @@ int run_cli(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     form.shell = &shell;
     form.FormShow();
 
-    const bool ok = run_steps(form, options.steps);
+    std::vector<StepTiming> timings;
+    const bool ok = options.timings ? run_timed_steps(form, options.steps, timings)
+                                    : run_steps(form, options.steps);
     if (options.export_names) {
         try {
             export_form(form, *options.export_names, options.out_dir);
@@ -229,6 +237,7 @@ int run_cli(const std::vector<std::string>& args, std::ostream& out, std::ostrea
             return 1;
         }
     }
+    if (options.timings && !write_timings(*options.timings, timings, err)) return 1;
     return ok ? 0 : 1;
 }
 

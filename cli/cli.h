@@ -26,6 +26,7 @@ struct CliOptions {
     std::vector<CliStep> steps;
     bool shorthand = false;
     std::optional<std::string> screenshot; // the window only
+    std::optional<std::string> timings;    // per-step times into this file
 };
 
 // Parses the command line; returns -1 when the steps are to run, otherwise

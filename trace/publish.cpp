@@ -2,6 +2,7 @@
 
 #include "core/convert.h"
 #include "core/hash.h"
+#include "core/progress.h"
 #include "core/text.h"
 
 #include <algorithm>
@@ -23,6 +24,14 @@ int data_rows_end(const StringTable& table) {
 
 namespace {
 
+// Publishing a large trace takes seconds: its row loops report to the
+// progress dialog as one piece of work.
+struct PublishProgress {
+    std::uint64_t done = 0;
+    std::uint64_t total = 0;
+    void step() { progress_step(++done, total, "Building the charts"); }
+};
+
 // The series each row of trace_detail and trace_detail2 feeds, by index.
 struct RowSeries {
     std::vector<int> waits, fetches;
@@ -32,7 +41,7 @@ struct RowSeries {
 // a title that a series already bears creates nothing. The run starts with
 // no series, so every title ends with exactly one, whose index is kept per
 // row: the points then need no second lookup.
-RowSeries create_timeline_series(TracePage& page) {
+RowSeries create_timeline_series(TracePage& page, PublishProgress& progress) {
     Chart& graph = page.trace_graph;
     RowSeries out;
     std::string title, last;
@@ -57,26 +66,31 @@ RowSeries create_timeline_series(TracePage& page) {
     out.waits.reserve(static_cast<std::size_t>(data_rows_end(waits) - 1));
     out.fetches.reserve(static_cast<std::size_t>(data_rows_end(fetches) - 1));
     for (int r = 1, end = data_rows_end(waits); r < end; ++r) {
+        progress.step();
         wait_series_title(waits, r, title);
         out.waits.push_back(series_for(title));
     }
-    for (int r = 1, end = data_rows_end(fetches); r < end; ++r)
+    for (int r = 1, end = data_rows_end(fetches); r < end; ++r) {
+        progress.step();
         out.fetches.push_back(series_for(fetches.Cell(trace_detail2_col::Event, r)));
+    }
     return out;
 }
 
 // Time, then value, converted for each row, in row order.
-void add_timeline_points(TracePage& page, const RowSeries& series) {
+void add_timeline_points(TracePage& page, const RowSeries& series, PublishProgress& progress) {
     const StringTable& waits = page.trace_detail;
     const StringTable& fetches = page.trace_detail2;
     Chart& graph = page.trace_graph;
     for (std::size_t i = 0; i < series.waits.size(); ++i) {
+        progress.step();
         const int r = static_cast<int>(i) + 1;
         const double x = StrToFloat(waits.Cell(trace_detail_col::Time, r));
         const double y = StrToFloat(waits.Cell(trace_detail_col::Value, r));
         graph.series(series.waits[i]).add_point(x, y);
     }
     for (std::size_t i = 0; i < series.fetches.size(); ++i) {
+        progress.step();
         const int r = static_cast<int>(i) + 1;
         const double x = StrToFloat(fetches.Cell(trace_detail2_col::Time, r));
         const double y = StrToFloat(fetches.Cell(trace_detail2_col::Value, r));
@@ -85,12 +99,14 @@ void add_timeline_points(TracePage& page, const RowSeries& series) {
 }
 
 // A time pie and a count pie from the rows of one touch table.
-void fill_pies(const StringTable& touch, Chart& times_chart, Chart& counts_chart) {
+void fill_pies(const StringTable& touch, Chart& times_chart, Chart& counts_chart,
+               PublishProgress& progress) {
     Series& times = times_chart.series(times_chart.series_count() - 1);
     Series& counts = counts_chart.series(counts_chart.series_count() - 1);
     times.clear();
     counts.clear();
     for (int r = 1, end = data_rows_end(touch); r < end; ++r) {
+        progress.step();
         const std::string_view event = touch.Cell(touch_grid_col::Event, r);
         times.add_value(StrToFloat(touch.Cell(touch_grid_col::Time, r)), event);
         counts.add_value(StrToFloat(touch.Cell(touch_grid_col::Count, r)), event);
@@ -149,10 +165,16 @@ void publish_trace(TracePage& page) {
     page.touch_grid1.TrimTable();
     page.touch_grid2.TrimTable();
     page.execplan_grid.TrimTable();
-    const RowSeries series = create_timeline_series(page);
-    add_timeline_points(page, series);
-    fill_pies(page.touch_grid1, page.touch_graph1, page.touch_graph2);
-    fill_pies(page.touch_grid2, page.touch_graph3, page.touch_graph4);
+    const auto rows = [](const StringTable& t) {
+        return static_cast<std::uint64_t>(data_rows_end(t) - 1);
+    };
+    PublishProgress progress;
+    progress.total = 2 * (rows(page.trace_detail) + rows(page.trace_detail2)) +
+                     rows(page.touch_grid1) + rows(page.touch_grid2);
+    const RowSeries series = create_timeline_series(page, progress);
+    add_timeline_points(page, series, progress);
+    fill_pies(page.touch_grid1, page.touch_graph1, page.touch_graph2, progress);
+    fill_pies(page.touch_grid2, page.touch_graph3, page.touch_graph4, progress);
     fill_cursor_list(page);
     fill_plan_chart(page);
     copy_plan_table(page);

@@ -1,5 +1,8 @@
 #include "app/ui/binder.h"
 
+#include "app/ui/text_list_model.h"
+#include "core/progress.h"
+
 #include <QSignalBlocker>
 
 #include <set>
@@ -19,6 +22,10 @@ Binder::Binder(TForm1& form, QObject* parent) : QObject(parent), form_(form) {}
 void Binder::act(const std::function<bool()>& action) {
     if (syncing_) return;
     action();
+    // Bringing the widgets up to the action's results (a timeline of a
+    // hundred thousand series drawn afresh) is part of the same wait: it
+    // reports to the action's progress dialog.
+    ProgressScope scope(form_.progress);
     sync();
 }
 
@@ -74,6 +81,11 @@ QComboBox* Binder::selector(const std::string& name) {
     w->setEditable(model.editable());
     w->setInsertPolicy(QComboBox::NoInsert);
     w->setMaxVisibleItems(25);
+    // The items are read from the selector as the list shows them: a cursor
+    // list of thousands of entries is no item per entry.
+    auto* items = new TextListModel(model.items(), w);
+    w->setModel(items);
+    if (auto* list = qobject_cast<QListView*>(w->view())) list->setUniformItemSizes(true);
     connect(w, &QComboBox::activated, this,
             [this, name](int index) { act([&] { return form_.user_pick(name, index); }); });
     if (model.editable()) {
@@ -82,15 +94,11 @@ QComboBox* Binder::selector(const std::string& name) {
         });
     }
     auto seen = std::make_shared<std::uint64_t>(~std::uint64_t(0));
-    syncs_.push_back([w, &model, seen] {
+    syncs_.push_back([w, items, &model, seen] {
         QSignalBlocker block(w);
         if (*seen != model.revision()) {
             *seen = model.revision();
-            QStringList items;
-            items.reserve(static_cast<qsizetype>(model.items().size()));
-            for (const auto& item : model.items()) items << to_qstring(item);
-            w->clear();
-            w->addItems(items);
+            items->refresh();
         }
         w->setCurrentIndex(model.item_index());
         if (model.editable()) {
@@ -148,26 +156,28 @@ QRadioButton* Binder::radio(const std::string& name, const QString& caption) {
     return w;
 }
 
-QListWidget* Binder::list(const std::string& name) {
+QListView* Binder::list(const std::string& name) {
     ListBox& model = must(TForm1::find(form_.lists, name), name);
-    auto* w = new QListWidget();
+    auto* w = new QListView();
     w->setObjectName(QString::fromStdString(name));
     w->setSelectionMode(QAbstractItemView::SingleSelection);
+    w->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Read on demand, each row as high as the next: the display list of a
+    // large trace holds a hundred thousand series titles.
     w->setUniformItemSizes(true);
-    connect(w, &QListWidget::currentRowChanged, this, [this, &model](int row) {
-        if (!syncing_) model.select(row);
-    });
+    auto* items = new TextListModel(model.items(), w);
+    w->setModel(items);
+    connect(w->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this, &model](const QModelIndex& current) {
+                if (!syncing_) model.select(current.isValid() ? current.row() : -1);
+            });
     auto seen = std::make_shared<std::uint64_t>(~std::uint64_t(0));
-    syncs_.push_back([w, &model, seen] {
+    syncs_.push_back([w, items, &model, seen] {
         if (*seen == model.revision()) return;
         *seen = model.revision();
-        QSignalBlocker block(w);
-        QStringList items;
-        items.reserve(static_cast<qsizetype>(model.items().size()));
-        for (const auto& item : model.items()) items << to_qstring(item);
-        w->clear();
-        w->addItems(items);
-        w->setCurrentRow(model.item_index());
+        QSignalBlocker block(w->selectionModel());
+        items->refresh();
+        w->setCurrentIndex(items->index(model.item_index(), 0));
     });
     return w;
 }

@@ -16,7 +16,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
@@ -42,7 +42,7 @@ public:
     QCheckBox* check(const std::string& name, const QString& caption);
     QSlider* track(const std::string& name, Qt::Orientation orientation);
     QRadioButton* radio(const std::string& name, const QString& caption);
-    QListWidget* list(const std::string& name);
+    QListView* list(const std::string& name);
     GridView* grid(const std::string& name, const std::vector<int>& widths);
     ChartView* chart(const std::string& name, ChartStyle style = {});
     // Shows `widget` exactly while the form's box of that name is visible.

@@ -1,6 +1,11 @@
 #include "app/ui/chart_view.h"
 
+#include "app/ui/chart_legend.h"
 #include "app/ui/table_model.h"
+#include "chart/pie_slices.h"
+#include "chart/pixel_canvas.h"
+#include "core/error.h"
+#include "core/progress.h"
 
 #include <QAreaSeries>
 #include <QBarCategoryAxis>
@@ -15,7 +20,7 @@
 #include <QHorizontalBarSeries>
 #include <QLegendMarker>
 #include <QLineSeries>
-#include <QListWidget>
+#include <QListView>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -267,36 +272,20 @@ public:
     }
 
     void paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*) override {
-        refresh();
+        const qreal dpr = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+        // Never while the lines are being drawn (a progress report lets the
+        // window paint): the image shows what is drawn so far.
+        if (!rendering_) refresh(dpr, false);
         painter->save();
         painter->setClipRect(chart_->plotArea());
-        for (const Drawn& d : drawn_) {
-            // One-pixel cosmetic lines, as the chart's own line series draw
-            // them here, take the rasteriser's fast path.
-            QPen pen(d.colour, 1);
-            pen.setCosmetic(true);
-            painter->setPen(pen);
-            painter->drawPolyline(d.polygon);
-            if (d.dots) {
-                // Dots of three by three pixels, as the chart's own series
-                // show their points.
-                dots_.clear();
-                for (const QPointF& at : d.polygon)
-                    dots_.append(QRectF(std::round(at.x()) - 1, std::round(at.y()) - 1, 3, 3));
-                painter->setPen(Qt::NoPen);
-                painter->setBrush(d.colour);
-                painter->drawRects(dots_);
-                painter->setBrush(Qt::NoBrush);
-            }
-        }
+        painter->drawImage(now_.key.plot.topLeft(), now_.image);
         if (!clip_marks_) painter->setClipping(false);
         painter->setPen(Qt::black);
         const QFontMetricsF fm(painter->font());
-        for (const Drawn& d : drawn_) {
-            if (d.marks.isEmpty()) continue;
-            for (qsizetype k = 0; k < d.polygon.size(); ++k) {
-                const QString& text = d.marks[k];
-                const QPointF at = d.polygon[k];
+        for (const Marks& m : now_.marks) {
+            for (qsizetype k = 0; k < m.at.size(); ++k) {
+                const QString& text = m.texts[k];
+                const QPointF at = m.at[k];
                 painter->drawText(QPointF(at.x() - fm.horizontalAdvance(text) / 2, at.y() - 5),
                                   text);
             }
@@ -342,11 +331,9 @@ public:
     }
 
 private:
-    struct Drawn {
-        QPolygonF polygon;
-        QColor colour;
-        bool dots = false;
-        QStringList marks;
+    struct Marks {
+        QPolygonF at;
+        QStringList texts;
     };
     struct Map {
         double x0, sx, y0, sy, left, bottom;
@@ -357,6 +344,7 @@ private:
     struct Key {
         QRectF plot;
         double x0 = 0, x1 = 0, l0 = 0, l1 = 0, r0 = 0, r1 = 0;
+        qreal dpr = 1;
         bool operator==(const Key&) const = default;
     };
 
@@ -368,34 +356,126 @@ private:
                 plot.left(),    plot.bottom()};
     }
 
-    void refresh() {
+    // The lines as an image of the plot, made again when the data, the
+    // shown series, the plot, the axis ranges or the screen's pixel ratio
+    // changed: a repaint for any other reason (a tooltip, the legend) is
+    // one copy of the image.
+public:
+    // Draws the lines now rather than at the next paint, reporting progress
+    // a series at a time: the window calls it when the chart changed, so
+    // that a long drawing runs under the action's progress dialog.
+    // Cancelling the dialog stops the drawing where it is; the lines drawn
+    // so far stay until the chart changes again.
+    void prepare(qreal dpr) {
+        try {
+            refresh(dpr, true);
+        } catch (const Error&) {
+            rendering_ = false;
+        }
+    }
+
+private:
+    // What the shown series look like: the drawing depends on nothing else
+    // but the key (the data of a drawn chart never changes; a new analysis
+    // makes a new chart).
+    std::uint64_t shown_digest() const {
+        std::uint64_t h = 1469598103934665603ull;
+        const auto mix = [&](std::uint64_t v) { h = (h ^ v) * 1099511628211ull; };
+        for (int i = 0; i < model_.series_count(); ++i) {
+            const Series& s = model_.series(i);
+            if (s.kind() != SeriesKind::Line) continue;
+            mix(static_cast<std::uint64_t>(i) << 2 | (s.active() ? 1u : 0u) |
+                (s.marks_visible() ? 2u : 0u));
+            mix(s.colour());
+        }
+        return h;
+    }
+
+    void refresh(qreal dpr, bool report) {
         Key key{chart_->plotArea(),
                 bottom_->min(),
                 bottom_->max(),
                 left_->min(),
                 left_->max(),
                 right_ ? right_->min() : 0,
-                right_ ? right_->max() : 0};
-        if (key == key_ && valid_) return;
-        key_ = key;
+                right_ ? right_->max() : 0,
+                dpr};
+        const std::uint64_t shown = shown_digest();
+        if (valid_ && now_.key == key && now_.shown == shown) return;
         valid_ = true;
-        drawn_.clear();
+        // A drawing made before for the same view, such as "All" again after
+        // a cursor: a cursor pick and back costs no second drawing.
+        Drawing next;
+        for (auto it = earlier_.begin(); it != earlier_.end(); ++it) {
+            if (it->key == key && it->shown == shown) {
+                next = std::move(*it);
+                earlier_.erase(it);
+                break;
+            }
+        }
+        const bool again = !next.image.isNull();
+        if (!now_.partial && !now_.image.isNull()) {
+            earlier_.insert(earlier_.begin(), std::move(now_));
+            if (earlier_.size() > kEarlier) {
+                if (!again) next.image = std::move(earlier_.back().image); // its memory, again
+                earlier_.pop_back();
+            }
+        }
+        now_ = std::move(next);
+        now_.key = key;
+        now_.shown = shown;
+        if (!again) draw(dpr, report);
+    }
+
+    void draw(qreal dpr, bool report) {
+        const Key& key = now_.key;
         const QRectF plot = key.plot;
+        now_.marks.clear();
+        now_.partial = true;
+        const QSize size(std::max(1, static_cast<int>(std::ceil(plot.width() * dpr)) + 1),
+                         std::max(1, static_cast<int>(std::ceil(plot.height() * dpr)) + 1));
+        QImage& image = now_.image;
+        if (image.size() != size) image = QImage(size, QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(dpr);
+        image.fill(Qt::transparent);
+        PixelCanvas canvas{reinterpret_cast<std::uint32_t*>(image.bits()), image.width(),
+                           image.height(), static_cast<int>(image.bytesPerLine() / 4)};
+        // Dots of three by three pixels, as the chart's own series show
+        // their points; lines one pixel wide, as its cosmetic pens draw.
+        const int dot = std::max(3, static_cast<int>(std::lround(3 * dpr)));
+        // Progress counts points, the work of a drawing.
+        std::uint64_t total = 0, done = 0;
+        if (report)
+            for (int i = 0; i < model_.series_count(); ++i)
+                if (model_.series(i).active())
+                    total += static_cast<std::uint64_t>(model_.series(i).point_count());
+        rendering_ = true;
         for (int i = 0; i < model_.series_count(); ++i) {
             const Series& s = model_.series(i);
             if (s.kind() != SeriesKind::Line || !s.active()) continue;
-            Drawn d;
-            d.colour = to_qcolor(s.colour(), static_cast<std::size_t>(i));
-            d.dots = s.point_count() <= 200;
+            const std::uint32_t colour = to_qcolor(s.colour(), static_cast<std::size_t>(i)).rgba();
+            const bool dots = s.point_count() <= 200;
             const Map m = map_for(s, plot);
-            d.polygon.reserve(
-                static_cast<qsizetype>(std::min<double>(s.point_count(), 2 * plot.width() + 4)));
+            Marks marks;
+            bool first = true;
+            QPointF last;
             visible_points(s, key.x0, key.x1, std::max(1.0, plot.width()), [&](const Point& p) {
-                d.polygon.append(m(p));
-                if (s.marks_visible()) d.marks << QString::number(p.y);
+                if (report) progress_step(done++, total, "Drawing the chart");
+                const QPointF at = m(p);
+                const QPointF here = (at - plot.topLeft()) * dpr;
+                if (!first) canvas.line(last.x(), last.y(), here.x(), here.y(), colour);
+                first = false;
+                last = here;
+                if (dots) canvas.dot(here.x(), here.y(), dot, colour);
+                if (s.marks_visible()) {
+                    marks.at.append(at);
+                    marks.texts << QString::number(p.y);
+                }
             });
-            drawn_.push_back(std::move(d));
+            if (!marks.at.isEmpty()) now_.marks.push_back(std::move(marks));
         }
+        rendering_ = false;
+        now_.partial = false;
     }
 
     QChart* chart_;
@@ -404,10 +484,19 @@ private:
     QValueAxis* left_;
     QValueAxis* right_;
     bool clip_marks_;
-    Key key_;
+    // The drawing shown, and a few made before it (most recent first).
+    struct Drawing {
+        Key key;
+        std::uint64_t shown = 0;
+        QImage image;
+        std::vector<Marks> marks;
+        bool partial = false; // its drawing was cancelled
+    };
+    static constexpr std::size_t kEarlier = 2;
+    Drawing now_;
+    std::vector<Drawing> earlier_;
     bool valid_ = false;
-    std::vector<Drawn> drawn_;
-    QList<QRectF> dots_;
+    bool rendering_ = false;
 };
 
 // The labels under a vertical bar chart: every k-th bar's, k as small as
@@ -510,6 +599,10 @@ bool ChartView::same_shape() const {
 
 void ChartView::sync() {
     if (model_->revision() == revision_) return;
+    // A chart nobody sees (a hidden view or tab) is brought up to date when
+    // it is shown: the trace page's four pies and plan chart are not built
+    // again on every cursor pick while the timeline is in front.
+    if (!isVisible()) return;
     revision_ = model_->revision();
     if (same_shape() && !drawn_.empty()) {
         update_flags();
@@ -527,18 +620,14 @@ void ChartView::sync() {
             m->setLabelBrush(line->isVisible() ? QBrush(Qt::black) : QBrush(Qt::gray));
         }
     }
-    if (side_legend_ && model_->series_count() > 0 && model_->series(0).kind() != SeriesKind::Pie) {
-        // Only entries whose series was shown or hidden since are repainted.
-        legend_active_.resize(static_cast<std::size_t>(side_legend_->count()), 2);
-        for (int i = 0; i < side_legend_->count() && i < model_->series_count(); ++i) {
-            const char active = model_->series(i).active() ? 1 : 0;
-            char& shown = legend_active_[static_cast<std::size_t>(i)];
-            if (shown == active) continue;
-            shown = active;
-            side_legend_->item(i)->setForeground(active ? Qt::black : Qt::gray);
-        }
-    }
+    if (side_legend_ && !side_legend_->isHidden()) legend_model_->flags_changed();
     apply_view3d();
+    if (lines_) {
+        // The plot's place comes from the chart's layout, which would run
+        // only when the window next takes events.
+        chart()->layout()->activate();
+        lines_->prepare(devicePixelRatioF());
+    }
 }
 
 void ChartView::update_flags() {
@@ -645,13 +734,26 @@ void ChartView::rebuild() {
         for (int i = 0; i < model_->series_count(); ++i) {
             const Series& s = model_->series(i);
             if (s.kind() != SeriesKind::Pie) continue;
+            // One append of the whole list: Qt Charts works out every
+            // slice's angles again on each append.
             auto* pie = new QPieSeries();
-            for (int p = 0; p < s.point_count(); ++p) {
-                auto* slice = pie->append(to_qstring(s.label(p)), std::max(0.0, s.value(p)));
-                slice->setColor(to_qcolor(s.point_colour(p), static_cast<std::size_t>(p)));
+            const PieSlices plan = pie_slices(s);
+            QList<QPieSlice*> slices;
+            slices.reserve(static_cast<qsizetype>(plan.slices.size()));
+            for (std::size_t k = 0; k < plan.slices.size(); ++k) {
+                const PieSlice& drawn = plan.slices[k];
+                auto* slice = new QPieSlice(drawn.point < 0 ? to_qstring(others_label(plan.others))
+                                                            : to_qstring(s.label(drawn.point)),
+                                            drawn.value);
+                // Each drawn slice its own colour of the sequence; the
+                // others in a grey the sequence does not have.
+                slice->setColor(drawn.point < 0 ? QColor(0xC8, 0xC8, 0xC8)
+                                                : to_qcolor(s.point_colour(drawn.point), k));
                 slice->setLabelVisible(s.marks_visible());
                 slice->setPen(QPen(Qt::white, 0.5));
+                slices << slice;
             }
+            pie->append(slices);
             pie->setVisible(s.active());
             c->addSeries(pie);
             drawn_[static_cast<std::size_t>(i)] = pie;
@@ -678,10 +780,15 @@ void ChartView::rebuild() {
             if (s.point_count() > 0 && (s.point_colour(0) >> 24) != 0) colour = s.point_colour(0);
             set->setColor(to_qcolor(colour, static_cast<std::size_t>(i)));
             set->setBorderColor(to_qcolor(colour, static_cast<std::size_t>(i)).darker(130));
+            // One append of every value: a bar set tells its series of each
+            // append, which then looks at every bar again.
+            QList<qreal> values;
+            values.reserve(std::max<qsizetype>(bar_rows, s.point_count()));
             for (qsizetype k = 0; k < std::max<qsizetype>(bar_rows, s.point_count()); ++k) {
                 const auto p = static_cast<int>(source(k));
-                set->append(s.active() && p >= 0 && p < s.point_count() ? s.value(p) : 0.0);
+                values << (s.active() && p >= 0 && p < s.point_count() ? s.value(p) : 0.0);
             }
+            set->append(values);
             marks |= s.marks_visible();
             bars->append(set);
             drawn_[static_cast<std::size_t>(i)] = bars;
@@ -963,24 +1070,14 @@ void ChartView::connect_hover() {
 }
 
 void ChartView::fill_side_legend() {
-    // Entries the chart's own legend would show: series titles, or a pie's
-    // slices.
-    QStringList entries;
-    std::vector<QColor> colours;
+    // Pies draw at most kPieSlices slices, which the chart's own legend holds.
+    static_assert(kPieSlices <= kLegendInChart);
+    int entries = 0;
     for (int i = 0; i < model_->series_count(); ++i) {
-        const Series& s = model_->series(i);
-        if (s.kind() == SeriesKind::Gantt) continue;
-        if (s.kind() == SeriesKind::Pie) {
-            for (int p = 0; p < s.point_count(); ++p) {
-                entries << to_qstring(s.label(p));
-                colours.push_back(to_qcolor(s.point_colour(p), static_cast<std::size_t>(p)));
-            }
-        } else {
-            entries << to_qstring(s.title());
-            colours.push_back(to_qcolor(s.colour(), static_cast<std::size_t>(i)));
-        }
+        const SeriesKind kind = model_->series(i).kind();
+        if (kind != SeriesKind::Gantt && kind != SeriesKind::Pie) ++entries;
     }
-    const bool side = style_.legend && entries.size() > kLegendInChart;
+    const bool side = style_.legend && entries > kLegendInChart;
     if (!side) {
         if (side_legend_) side_legend_->hide();
         return;
@@ -990,29 +1087,16 @@ void ChartView::fill_side_legend() {
     m.setRight(m.right() + kSideLegendWidth + 6);
     chart()->setMargins(m);
     if (!side_legend_) {
-        side_legend_ = new QListWidget(this);
+        legend_model_ = new ChartLegendModel(*model_, this);
+        side_legend_ = new QListView(this);
+        side_legend_->setModel(legend_model_);
         side_legend_->setUniformItemSizes(true);
         side_legend_->setSelectionMode(QAbstractItemView::NoSelection);
+        side_legend_->setEditTriggers(QAbstractItemView::NoEditTriggers);
         side_legend_->setFocusPolicy(Qt::NoFocus);
         if (style_.legend_font) side_legend_->setFont(*style_.legend_font);
     }
-    side_legend_->clear();
-    side_legend_->addItems(entries);
-    legend_active_.clear();
-    // Colours repeat (the automatic sequence has twenty), so each swatch is
-    // made once.
-    std::unordered_map<QRgb, QIcon> swatches;
-    for (int i = 0; i < side_legend_->count(); ++i) {
-        const QColor colour = colours[static_cast<std::size_t>(i)];
-        auto it = swatches.find(colour.rgb());
-        if (it == swatches.end()) {
-            QPixmap swatch(10, 10);
-            swatch.fill(colour);
-            it = swatches.emplace(colour.rgb(), QIcon(swatch)).first;
-        }
-        side_legend_->item(i)->setIcon(it->second);
-        side_legend_->item(i)->setToolTip(entries[i]);
-    }
+    legend_model_->refresh();
     side_legend_->show();
     place_side_legend();
 }
@@ -1039,7 +1123,8 @@ std::vector<std::pair<int, QString>> ChartView::bar_labels_shown() const {
 QStringList ChartView::side_legend_entries() const {
     QStringList out;
     if (!side_legend_ || side_legend_->isHidden()) return out;
-    for (int i = 0; i < side_legend_->count(); ++i) out << side_legend_->item(i)->text();
+    for (int i = 0; i < legend_model_->rowCount(); ++i)
+        out << legend_model_->data(legend_model_->index(i), Qt::DisplayRole).toString();
     return out;
 }
 
@@ -1153,6 +1238,11 @@ void ChartView::place_notes() {
         item->setPos(plot.right() - item->boundingRect().width() - 6, y);
         y += item->boundingRect().height();
     }
+}
+
+void ChartView::showEvent(QShowEvent* event) {
+    QChartView::showEvent(event);
+    sync();
 }
 
 void ChartView::resizeEvent(QResizeEvent* event) {

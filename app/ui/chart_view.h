@@ -17,8 +17,9 @@
 
 #include <optional>
 
-class QListWidget;
 #include <vector>
+
+class QListView;
 
 namespace kavro::ui {
 
@@ -60,6 +61,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -104,8 +106,7 @@ private:
     std::vector<char> filled_;          // Qt Charts lines: the series carries its points
     double filled_width_ = 0;
     bool filling_ = false;
-    std::vector<char> legend_active_; // state the scrolling legend shows
-    QStringList bar_tips_;            // bar categories as the hover text names them
+    QStringList bar_tips_; // bar categories as the hover text names them
     std::vector<QGraphicsSimpleTextItem*> note_items_;
     QStringList categories_;
     int first_bar_ = 0;
@@ -113,7 +114,8 @@ private:
     bool right_moved_ = false;
     bool panning_ = false;
     QPoint drag_from_;
-    QListWidget* side_legend_ = nullptr;
+    QListView* side_legend_ = nullptr;
+    class ChartLegendModel* legend_model_ = nullptr;
 };
 
 // The colour of a series or point on screen: the automatic colour becomes

@@ -2,11 +2,14 @@
 // own actions once the window has started, and can save a screenshot of the
 // result: kavro -C samples --click hISTORY1 --screenshot trace.png
 // `--size WxH` gives the window another size first, to look at the pages on
-// a small or a large screen.
+// a small or a large screen; `--timings FILE` writes each step's time up to
+// the painted window, for the benchmark of the whole road.
 
 #include "app/export.h"
 #include "app/ui/main_window.h"
+#include "app/ui/step_clock.h"
 #include "cli/cli.h"
+#include "cli/step_timings.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -72,11 +75,24 @@ int main(int argc, char** argv) {
             // One action per step, as a user would take them: the window
             // shows each step's result (and the page a long load runs on)
             // before the next one starts.
+            kavro::ui::StepClock clock;
+            std::vector<kavro::StepTiming> timings;
             for (const kavro::CliStep& step : options.steps) {
                 bool ok = true;
+                clock.begin();
+                const double cpu = kavro::process_cpu_ms();
                 window.binder().act([&] { return ok = kavro::run_steps(form, {step}); });
+                if (options.timings) {
+                    // The step is over once the window shows its result.
+                    QApplication::processEvents();
+                    window.repaint();
+                    const auto [ms, frozen] = clock.end();
+                    timings.push_back(
+                        {kavro::step_text(step), ms, kavro::process_cpu_ms() - cpu, frozen});
+                }
                 if (!ok) break;
             }
+            if (options.timings) kavro::write_timings(*options.timings, timings, std::cerr);
             if (options.export_names)
                 kavro::export_form(form, *options.export_names, options.out_dir);
             if (options.screenshot) {
@@ -85,6 +101,8 @@ int main(int argc, char** argv) {
                     window.grab().save(QString::fromStdString(*options.screenshot), "PNG", 0);
                     QApplication::quit();
                 });
+            } else if (options.timings) {
+                QApplication::quit(); // a measured run ends with its steps
             }
         });
     }

@@ -76,8 +76,8 @@ QGroupBox* timeline_box(Binder& b) {
     grid->addWidget(side, 0, 1);
 
     auto* lists = new QHBoxLayout();
-    QListWidget* shown = b.list("dispbox");
-    QListWidget* hidden = b.list("hidebox");
+    QListView* shown = b.list("dispbox");
+    QListView* hidden = b.list("hidebox");
     lists->addWidget(labelled(Binder::label("Display"), shown), 1);
     auto* buttons = new QVBoxLayout();
     buttons->addStretch();

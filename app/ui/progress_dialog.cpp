@@ -4,6 +4,7 @@
 #include "core/error.h"
 
 #include <QCoreApplication>
+#include <QTimer>
 
 namespace kavro::ui {
 
@@ -13,13 +14,21 @@ QtProgress::~QtProgress() {
 
 void QtProgress::progress(std::uint64_t done, std::uint64_t total, std::string_view what) {
     if (!active_) {
+        // A dialog still up belongs to the part of the same user action
+        // that just ended (the analysis, before the window draws its
+        // results): it goes on showing this part.
+        if (dialog_ && dialog_->wasCanceled()) {
+            dialog_->hide();
+            dialog_->deleteLater();
+            dialog_ = nullptr;
+        }
         active_ = true;
         reports_ = 0;
         timer_.start();
     }
     ++reports_;
     const qint64 ms = timer_.elapsed();
-    if (!dialog_ && ms < 500) return;
+    if (!dialog_ && ms < kDelayMs) return;
     if (!dialog_) {
         dialog_ = new QProgressDialog(owner_);
         dialog_->setWindowTitle("Kavro");
@@ -49,11 +58,15 @@ void QtProgress::progress(std::uint64_t done, std::uint64_t total, std::string_v
 
 void QtProgress::finished() {
     active_ = false;
-    if (dialog_) {
+    if (!dialog_) return;
+    // Closed once the window takes events again, unless the next part of
+    // the same action reports first: one dialog for the whole wait.
+    QTimer::singleShot(0, dialog_, [this] {
+        if (active_ || !dialog_) return;
         dialog_->hide();
         dialog_->deleteLater();
         dialog_ = nullptr;
-    }
+    });
 }
 
 } // namespace kavro::ui

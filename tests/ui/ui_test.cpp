@@ -72,6 +72,7 @@ TEST(ChartView, DrawsEverySeriesKindAndFollowsActiveFlags) {
     s.set_title("#3:db file sequential read(ela=)");
     for (int i = 0; i < 100000; ++i) s.add_point(i, i % 17);
     ChartView lv(lines, {});
+    lv.show(); // a chart is built once it is shown
     auto series = lv.chart()->series();
     ASSERT_EQ(series.size(), 1);
     auto* drawn = qobject_cast<QLineSeries*>(series[0]);
@@ -88,6 +89,7 @@ TEST(ChartView, DrawsEverySeriesKindAndFollowsActiveFlags) {
     p.add_value(3, "#3:a");
     p.add_value(5, "#3:b");
     ChartView pv(pie, {});
+    pv.show();
     auto* drawn_pie = qobject_cast<QPieSeries*>(pv.chart()->series().value(0));
     ASSERT_NE(drawn_pie, nullptr);
     EXPECT_EQ(drawn_pie->count(), 2);
@@ -97,12 +99,14 @@ TEST(ChartView, DrawsEverySeriesKindAndFollowsActiveFlags) {
     bar.add_value(1, "10:00:01");
     bar.add_value(1, "10:00:01"); // equal labels are fine
     ChartView bv(bars, {});
+    bv.show();
     EXPECT_EQ(bv.chart()->series().size(), 1);
 
     Chart gantt;
     Series& g = gantt.add_series(SeriesKind::Gantt);
     g.add_gantt_bar(0.25, 0.5, 0, "1234");
     ChartView gv(gantt, {});
+    gv.show();
     EXPECT_FALSE(gv.chart()->axes().isEmpty());
 }
 
@@ -178,6 +182,7 @@ TEST(ChartView, ManySeriesGetAScrollingLegendAndChartsSaveAsPngOrSvg) {
     chart.series(3).set_active(false);
     ChartView view(chart, {});
     view.resize(800, 500);
+    view.show();
     EXPECT_FALSE(view.chart()->legend()->isVisible());
     const QStringList entries = view.side_legend_entries();
     ASSERT_EQ(entries.size(), 30); // the hidden series keeps its entry
