@@ -24,6 +24,7 @@ void QtProgress::progress(std::uint64_t done, std::uint64_t total, std::string_v
         }
         active_ = true;
         reports_ = 0;
+        updated_ms_ = -1;
         timer_.start();
     }
     ++reports_;
@@ -40,6 +41,20 @@ void QtProgress::progress(std::uint64_t done, std::uint64_t total, std::string_v
         dialog_->setCancelButtonText("Cancel");
         dialog_->setMinimumWidth(420);
     }
+    // The dialog is redrawn ten times a second at most: a redraw costs
+    // about as much as the 16384 lines between two reports.
+    const bool fresh = what != shown_what_;
+    if (fresh || updated_ms_ < 0 || ms - updated_ms_ >= 100) {
+        updated_ms_ = ms;
+        shown_what_.assign(what);
+        show_progress(done, total, what, ms);
+    }
+    QCoreApplication::processEvents();
+    if (dialog_ && dialog_->wasCanceled()) throw Error("Cancelled by user");
+}
+
+void QtProgress::show_progress(std::uint64_t done, std::uint64_t total, std::string_view what,
+                               qint64 ms) {
     // progress_step reports every 16384th line.
     const double lines = static_cast<double>(reports_) * 16384.0;
     const double rate = ms > 0 ? lines * 1000.0 / static_cast<double>(ms) : 0;
@@ -52,8 +67,6 @@ void QtProgress::progress(std::uint64_t done, std::uint64_t total, std::string_v
                               .arg(permille / 10)
                               .arg(QLocale().toString(static_cast<qlonglong>(rate))));
     dialog_->setValue(std::min(permille, 1000));
-    QCoreApplication::processEvents();
-    if (dialog_ && dialog_->wasCanceled()) throw Error("Cancelled by user");
 }
 
 void QtProgress::finished() {

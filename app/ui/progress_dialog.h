@@ -12,6 +12,8 @@
 #include <QPointer>
 #include <QProgressDialog>
 
+#include <string>
+
 namespace kavro::ui {
 
 class QtProgress : public ProgressSink {
@@ -23,11 +25,15 @@ public:
     static constexpr qint64 kDelayMs = 400;
 
 private:
+    void show_progress(std::uint64_t done, std::uint64_t total, std::string_view what, qint64 ms);
+
     QWidget* owner_;
     QPointer<QProgressDialog> dialog_;
     QElapsedTimer timer_;
     bool active_ = false;
     std::uint64_t reports_ = 0;
+    qint64 updated_ms_ = -1; // when the dialog last showed new figures
+    std::string shown_what_;
 };
 
 } // namespace kavro::ui

@@ -80,6 +80,30 @@ TEST(Cli, AnErrorEndsTheStepsWithCodeOneAfterTheExport) {
     EXPECT_EQ(j["pages"]["Page_Conf_Set"]["front"], true); // the later step did not run
 }
 
+TEST(Cli, TimingsGiveALineForEachStepRunUpToTheError) {
+    TempDir dir;
+    dir.file("db.ini", "METADATA=.\n");
+    dir.file("tracerules.ini", "");
+    const auto timings = dir.path() / "steps.tsv";
+    CliRun r =
+        cli({"-C", dir.path().string(), "--click", "hISTORY1", "--set", "SQLIdList=missing.trc",
+             "--click", "Button102", "--click", "OSWps1", "--timings", timings.string()});
+    EXPECT_EQ(r.code, 1);
+    std::istringstream lines(slurp(timings));
+    std::vector<std::string> steps;
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream fields(line);
+        std::string step, ms, cpu;
+        ASSERT_TRUE(std::getline(fields, step, '\t') && std::getline(fields, ms, '\t') &&
+                    std::getline(fields, cpu))
+            << line;
+        EXPECT_GE(std::stod(ms), 0) << line;
+        steps.push_back(step);
+    }
+    EXPECT_EQ(steps, (std::vector<std::string>{"--click hISTORY1", "--set SQLIdList=missing.trc",
+                                               "--click Button102"}));
+}
+
 TEST(Cli, MalformedCommandLines) {
     for (std::vector<std::string> args :
          {std::vector<std::string>{"--set", "novalue"}, {"--click"}, {"trace"}, {"frobnicate"}})

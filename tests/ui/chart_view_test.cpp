@@ -1,17 +1,22 @@
 // What the chart view hands to Qt Charts and what it paints itself: line
 // series reduced to what the plot can show, hidden series without points,
-// many series drawn by the view's own item, bar labels that never overlap.
+// many series drawn by the view's own item, bar labels that never overlap,
+// pies and timelines of a large trace at once, hidden charts left alone.
 
 #include "app/ui/chart_view.h"
+#include "chart/pie_slices.h"
 #include "ui_app.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QBarCategoryAxis>
+#include <QElapsedTimer>
 #include <QImage>
+#include <QLegend>
 #include <QLineSeries>
 #include <QPainter>
+#include <QPieSeries>
 
 #include <string>
 
@@ -165,4 +170,74 @@ TEST(ChartViewBars, EveryKthBarIsLabelledSoLabelsNeverOverlap) {
             EXPECT_GE(step * per_bar, fm.horizontalAdvance(shown[0].second)) << bars;
         }
     }
+}
+
+// The sizes a large trace gives the touch-count pies and the timeline: the
+// view builds and paints each in well under a second (a pie was quadratic
+// in its slices, and a slice-per-row pie of 60,000 rows never finished).
+TEST(ChartViewScale, APieOfAHundredThousandSlicesAndATimelineOfTenThousandSeries) {
+    app();
+    Chart pie;
+    Series& slices = pie.add_series(SeriesKind::Pie, PointOrder::Addition);
+    for (int i = 0; i < 100000; ++i)
+        slices.add_value(i == 500 ? 1e6 : (i * 7919) % 1000 + 1,
+                         "#" + std::to_string(i) + ":db file sequential read");
+    QElapsedTimer clock;
+    clock.start();
+    ChartView pv(pie, {});
+    pv.resize(600, 400);
+    pv.show();
+    painted(pv);
+    EXPECT_LT(clock.elapsed(), 1000);
+    auto* drawn = qobject_cast<QPieSeries*>(pv.chart()->series().value(0));
+    ASSERT_NE(drawn, nullptr);
+    ASSERT_EQ(drawn->count(), kPieSlices);
+    EXPECT_EQ(drawn->slices().front()->label(), "#500:db file sequential read");
+    EXPECT_EQ(drawn->slices().back()->label(), "Others (99986)");
+    double sum = 0;
+    for (QPieSlice* s : drawn->slices()) sum += s->value();
+    EXPECT_DOUBLE_EQ(sum, drawn->sum());
+    EXPECT_EQ(slices.point_count(), 100000); // the model keeps every slice
+    // The legend lists what is drawn, in the chart's own legend.
+    EXPECT_TRUE(pv.side_legend_entries().isEmpty());
+    EXPECT_EQ(pv.chart()->legend()->markers(drawn).size(), kPieSlices);
+
+    Chart timeline;
+    for (int s = 0; s < 10000; ++s) {
+        Series& line = timeline.add_series(SeriesKind::Line);
+        line.set_title("#" + std::to_string(s) + ":db file sequential read(ela=)");
+        for (int p = 0; p < 5; ++p) line.add_point(s * 10.0 + p * 997, (s * 31 + p * 7) % 500);
+    }
+    clock.restart();
+    ChartView tv(timeline, {});
+    tv.resize(1000, 500);
+    tv.show();
+    painted(tv);
+    EXPECT_LT(clock.elapsed(), 1000);
+    EXPECT_EQ(tv.side_legend_entries().size(), 10000);
+    for (int s = 0; s < 10000; s += 2) timeline.series(s).set_active(false);
+    clock.restart();
+    tv.sync();
+    painted(tv);
+    EXPECT_LT(clock.elapsed(), 1000);
+}
+
+// A chart in a view nobody sees is brought up to date when it is shown.
+TEST(ChartViewScale, AHiddenChartIsBuiltWhenShown) {
+    app();
+    Chart chart;
+    Series& s = chart.add_series(SeriesKind::Pie, PointOrder::Addition);
+    QWidget holder;
+    auto* view = new ChartView(chart, {}, &holder);
+    holder.show();
+    view->hide();
+    s.add_value(3, "#1:a");
+    s.add_value(4, "#1:b");
+    view->sync();
+    auto* drawn = qobject_cast<QPieSeries*>(view->chart()->series().value(0));
+    EXPECT_TRUE(drawn == nullptr || drawn->count() == 0);
+    view->show();
+    drawn = qobject_cast<QPieSeries*>(view->chart()->series().value(0));
+    ASSERT_NE(drawn, nullptr);
+    EXPECT_EQ(drawn->count(), 2);
 }

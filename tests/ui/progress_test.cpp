@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <QPointer>
 #include <QProgressDialog>
 #include <QThread>
 #include <QTimer>
@@ -74,4 +75,41 @@ TEST(ProgressDialog, ShowsAfterAMomentAndCancelEndsTheActionWithItsMessage) {
         for (int i = 0; i < 3 * 16384; ++i) progress_step(lines++, total, "small.trc");
     }));
     EXPECT_EQ(owner.findChild<QProgressDialog*>(), nullptr);
+}
+
+// The window draws the results of a long action (a timeline of a hundred
+// thousand series) after the action: that drawing goes on in the same
+// dialog, with no moment without one in between.
+TEST(ProgressDialog, TheDrawingAfterAnActionGoesOnInItsDialog) {
+    test_app();
+    QWidget owner;
+    QtProgress sink(&owner);
+    TForm1 form;
+    RecordingMessageBox messages;
+    form.message_box = &messages;
+    form.progress = &sink;
+    const std::uint64_t total = 1'000'000'000;
+    std::uint64_t lines = 0;
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_TRUE(form.run([&] {
+        while (clock.elapsed() < QtProgress::kDelayMs + 200) progress_step(lines++, total, "a.trc");
+    }));
+    QPointer<QProgressDialog> dialog = owner.findChild<QProgressDialog*>();
+    ASSERT_NE(dialog, nullptr);
+    bool same_dialog = true;
+    {
+        ProgressScope drawing(&sink);
+        for (std::uint64_t i = 0; i < 5 * 16384; ++i) {
+            progress_step(i, 5 * 16384, "Drawing the chart");
+            if (i % 16384 == 0 && owner.findChild<QProgressDialog*>() != dialog.data())
+                same_dialog = false;
+        }
+        EXPECT_TRUE(dialog && dialog->isVisible());
+        EXPECT_TRUE(dialog && dialog->labelText().contains("Drawing the chart"));
+    }
+    EXPECT_TRUE(same_dialog);
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(dialog.isNull());
 }

@@ -65,6 +65,38 @@ TEST(Binder, SyncingWidgetsRunsNoHandler) {
     EXPECT_EQ(form.trace.cursor_combo.text(), "#3:");
 }
 
+// The display list of a large trace holds a hundred thousand titles: the
+// list and the cursor selector read them on demand, and follow the form.
+TEST(Binder, ListsAndSelectorsReadTheirItemsOnDemand) {
+    app();
+    TForm1 form;
+    Binder b(form);
+    QListView* shown = b.list("dispbox");
+    QComboBox* cursors = b.selector("cursor_combo");
+    QAbstractItemModelTester list_tester(shown->model(),
+                                         QAbstractItemModelTester::FailureReportingMode::Fatal);
+    for (int i = 0; i < 100000; ++i) {
+        form.trace.dispbox.add("#" + std::to_string(i) + ":db file sequential read(ela=)");
+        form.trace.cursor_combo.add("#" + std::to_string(i) + ":");
+    }
+    form.trace.cursor_combo.select(2);
+    b.sync();
+    EXPECT_EQ(shown->model()->rowCount(), 100000);
+    EXPECT_EQ(shown->model()->index(99999, 0).data().toString(),
+              "#99999:db file sequential read(ela=)");
+    EXPECT_EQ(cursors->count(), 100001); // "All" first
+    EXPECT_EQ(cursors->currentText(), "#1:");
+    // The user's choice in the list goes into the model.
+    shown->setCurrentIndex(shown->model()->index(7, 0));
+    EXPECT_EQ(form.trace.dispbox.item_index(), 7);
+    form.trace.dispbox.remove(0);
+    form.trace.dispbox.select(3);
+    b.sync();
+    EXPECT_EQ(shown->model()->rowCount(), 99999);
+    EXPECT_EQ(shown->currentIndex().row(), 3);
+    EXPECT_EQ(shown->model()->index(0, 0).data().toString(), "#1:db file sequential read(ela=)");
+}
+
 TEST(ChartView, DrawsEverySeriesKindAndFollowsActiveFlags) {
     app();
     Chart lines;
