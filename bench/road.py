@@ -7,8 +7,8 @@ page as a user does and kavro-cli through the same steps, both with
 window's up to the painted result, with the longest time the window took no
 events while no progress dialog was on screen):
 
-  trace    load, analyse, the Touch Count view, a cursor pick, the Execution
-           Plan view, the Timeline view, back to All
+  trace    load, analyse, the Touch Count, Execution Plan and Timeline views,
+           a cursor pick (the timeline in front), back to All
   ps       load, analyse, a filter (owner "ora"), the Raw Data tab, the sort
            by CPU utilisation
   mpstat   load, analyse, a CPU pick
@@ -51,12 +51,10 @@ FACTOR, SLACK_MS, FROZEN_MS = 1.5, 300.0, 500.0
 
 def trace_steps(path, cursor=True):
     steps = ["--click", "hISTORY1", "--set", "SQLIdList=" + path,
-             "--click", "Button102", "--click", "Button2", "--click", "rb_viewtc"]
+             "--click", "Button102", "--click", "Button2", "--click", "rb_viewtc",
+             "--click", "rb_view_stat", "--click", "rb_viewtl"]
     if cursor:
-        steps += ["--pick", "cursor_combo=1"]
-    steps += ["--click", "rb_view_stat", "--click", "rb_viewtl"]
-    if cursor:
-        steps += ["--pick", "cursor_combo=0"]
+        steps += ["--pick", "cursor_combo=1", "--pick", "cursor_combo=0"]
     return steps
 
 

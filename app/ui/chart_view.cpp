@@ -76,6 +76,13 @@ QStringList unique_labels(const QStringList& labels) {
     return out;
 }
 
+// A label as the reader wrote it, without what unique_labels added.
+QString plain(QString label) {
+    label.remove(QChar(0x200B));
+    label.replace(QChar(0x00A0), QChar(' '));
+    return label.trimmed();
+}
+
 // The points of a line series that a plot `columns` pixels wide can show,
 // for x from `xlo` to `xhi`: every point when there are few, otherwise the
 // lowest and the highest point of each pixel column in the order they come,
@@ -509,9 +516,7 @@ public:
         : QGraphicsItem(chart), chart_(chart), labels_(std::move(labels)), upright_(upright),
           font_(std::move(font)), colour_(std::move(colour)) {
         setZValue(4);
-        const QFontMetricsF fm(font_);
-        for (const QString& l : labels_) widest_ = std::max(widest_, fm.horizontalAdvance(l));
-        widest_ = std::min<qreal>(widest_, 200);
+        measure();
     }
     // The height the labels need below the plot.
     int room() const {
@@ -554,8 +559,20 @@ public:
         painter->restore();
     }
     const QStringList& labels() const { return labels_; }
+    void set_labels(QStringList labels) {
+        labels_ = std::move(labels);
+        measure();
+        update();
+    }
 
 private:
+    void measure() {
+        const QFontMetricsF fm(font_);
+        widest_ = 0;
+        for (const QString& l : labels_) widest_ = std::max(widest_, fm.horizontalAdvance(l));
+        widest_ = std::min<qreal>(widest_, 200);
+    }
+
     QChart* chart_;
     QStringList labels_;
     bool upright_;
@@ -685,7 +702,9 @@ void ChartView::rebuild() {
     if (!note_items_.empty()) connect(c, &QChart::plotAreaChanged, this, [this] { place_notes(); });
     drawn_.assign(static_cast<std::size_t>(model_->series_count()), nullptr);
     cached_.clear();
-    categories_.clear();
+    bar_series_ = nullptr;
+    bar_axis_ = nullptr;
+    bar_labels_ = nullptr;
 
     QString title;
     for (std::size_t i = 0; i < model_->title().size(); ++i)
@@ -762,87 +781,7 @@ void ChartView::rebuild() {
     }
 
     if (any_bar || any_hbar) {
-        QAbstractBarSeries* bars =
-            any_hbar ? static_cast<QAbstractBarSeries*>(new QHorizontalBarSeries())
-                     : static_cast<QAbstractBarSeries*>(new QBarSeries());
-        // Qt Charts cannot reverse a bar chart's category axis, so an inverted
-        // axis is drawn by handing the bars over last first. A paged chart
-        // gets empty rows up to a full page, so its bars keep their height.
-        const bool flip = any_hbar && style_.inverted_category_axis;
-        const qsizetype bar_rows = std::max<qsizetype>(labels.size(), style_.bars_per_page);
-        const auto source = [&](qsizetype k) { return flip ? bar_rows - 1 - k : k; };
-        bool marks = false;
-        for (int i = 0; i < model_->series_count(); ++i) {
-            const Series& s = model_->series(i);
-            if (s.kind() != SeriesKind::Bar && s.kind() != SeriesKind::HorizBar) continue;
-            auto* set = new QBarSet(to_qstring(s.title()));
-            Colour colour = s.colour();
-            if (s.point_count() > 0 && (s.point_colour(0) >> 24) != 0) colour = s.point_colour(0);
-            set->setColor(to_qcolor(colour, static_cast<std::size_t>(i)));
-            set->setBorderColor(to_qcolor(colour, static_cast<std::size_t>(i)).darker(130));
-            // One append of every value: a bar set tells its series of each
-            // append, which then looks at every bar again.
-            QList<qreal> values;
-            values.reserve(std::max<qsizetype>(bar_rows, s.point_count()));
-            for (qsizetype k = 0; k < std::max<qsizetype>(bar_rows, s.point_count()); ++k) {
-                const auto p = static_cast<int>(source(k));
-                values << (s.active() && p >= 0 && p < s.point_count() ? s.value(p) : 0.0);
-            }
-            set->append(values);
-            marks |= s.marks_visible();
-            bars->append(set);
-            drawn_[static_cast<std::size_t>(i)] = bars;
-        }
-        bars->setLabelsVisible(marks);
-        if (any_hbar) bars->setBarWidth(0.3); // bars offset by 70 percent of their room
-        c->addSeries(bars);
-        QStringList slot_labels;
-        for (qsizetype k = 0; k < bar_rows; ++k) {
-            const qsizetype j = source(k);
-            // Qt drops a null category, which would shift every bar.
-            slot_labels << (j < labels.size() ? labels[j] : QString(QChar(0x00A0)));
-        }
-        bar_tips_ = unique_labels(slot_labels);
-        categories_ = bar_tips_;
-        if (categories_.isEmpty()) categories_ << QString();
-        auto* cat = new QBarCategoryAxis();
-        cat->append(categories_);
-        if (style_.category_font) cat->setLabelsFont(*style_.category_font);
-        cat->setLabelsColor(style_.category_colour);
-        auto* values = new QValueAxis();
-        values->setLabelFormat(style_.value_format);
-        if (!style_.value_axis_title.isEmpty()) values->setTitleText(style_.value_axis_title);
-        if (any_hbar) {
-            c->addAxis(cat, Qt::AlignLeft);
-            c->addAxis(values, Qt::AlignBottom);
-        } else {
-            c->addAxis(cat, Qt::AlignBottom);
-            c->addAxis(values, Qt::AlignLeft);
-            // Qt Charts cuts every label down to the width of its own bar,
-            // so a crowded axis shows "..." under each; the view writes
-            // every k-th label itself instead, in the room the axis's labels
-            // would have taken.
-            QFont font = style_.category_font ? *style_.category_font : cat->labelsFont();
-            cat->setLabelsVisible(false);
-            auto* labels_item = new BarLabelsItem(c, slot_labels, categories_.size() > 12, font,
-                                                  style_.category_colour);
-            QMargins m = c->margins();
-            m.setBottom(m.bottom() + labels_item->room());
-            c->setMargins(m);
-        }
-        bars->attachAxis(cat);
-        bars->attachAxis(values);
-        double lo = 0, hi = 0;
-        for (QBarSet* set : bars->barSets())
-            for (int k = 0; k < set->count(); ++k) {
-                lo = std::min(lo, set->at(k));
-                hi = std::max(hi, set->at(k));
-            }
-        values->setRange(lo, hi > lo ? hi * 1.05 : lo + 1);
-        first_bar_ =
-            std::clamp(first_bar_, 0, std::max<int>(0, static_cast<int>(categories_.size()) - 1));
-        apply_bar_page();
-        c->legend()->setVisible(style_.legend);
+        build_bars(c, labels, any_hbar);
         return;
     }
 
@@ -1020,11 +959,6 @@ void ChartView::show_tooltip(const QString& text) {
 }
 
 namespace {
-QString plain(QString label) {
-    label.remove(QChar(0x200B));
-    label.replace(QChar(0x00A0), QChar(' '));
-    return label.trimmed();
-}
 QString number(double v) {
     return QString::number(v, 'g', 12);
 }
@@ -1061,8 +995,8 @@ void ChartView::connect_hover() {
                     [this](bool state, int at, QBarSet* set) {
                         if (!state || !set) return QToolTip::hideText();
                         QString text = set->label();
-                        if (at >= 0 && at < bar_tips_.size() && !plain(bar_tips_[at]).isEmpty())
-                            text += (text.isEmpty() ? "" : "\n") + plain(bar_tips_[at]);
+                        if (at >= 0 && at < bar_tips_.size() && !bar_tips_[at].isEmpty())
+                            text += (text.isEmpty() ? "" : "\n") + bar_tips_[at];
                         show_tooltip(text + "\n" + number(set->at(at)));
                     });
         }
@@ -1168,30 +1102,156 @@ void ChartView::mouseDoubleClickEvent(QMouseEvent* event) {
     QChartView::mouseDoubleClickEvent(event);
 }
 
-void ChartView::apply_bar_page() {
-    if (style_.bars_per_page <= 0 || categories_.isEmpty()) return;
-    auto axes = chart()->axes(Qt::Vertical);
-    for (QAbstractAxis* axis : axes) {
-        if (auto* cat = qobject_cast<QBarCategoryAxis*>(axis)) {
-            const int n = static_cast<int>(categories_.size());
-            const int last = std::min<int>(first_bar_ + style_.bars_per_page - 1, n - 1);
-            // first_bar_ counts from the top of an inverted axis.
-            if (style_.inverted_category_axis)
-                cat->setRange(categories_[n - 1 - last], categories_[n - 1 - first_bar_]);
-            else
-                cat->setRange(categories_[first_bar_], categories_[last]);
+// Bar charts. The slots of the category axis hold one bar of each bar
+// series; Qt Charts cannot reverse a category axis, so an inverted axis is
+// drawn by handing the slots over last first, and a paged chart gets empty
+// slots up to a full page, so its bars keep their height. Qt Charts makes an
+// item for every bar and takes its categories one by one, comparing each
+// with all before it, so it is handed at most what can be seen: a paged
+// chart (the plan bars) one page, filled again when it scrolls; a chart of
+// more bars than its plot has pixel columns one bar for every few, the
+// largest of them (its peaks stay), labelled with the first one's label.
+void ChartView::build_bars(QChart* c, const QStringList& labels, bool horizontal) {
+    QAbstractBarSeries* bars = horizontal
+                                   ? static_cast<QAbstractBarSeries*>(new QHorizontalBarSeries())
+                                   : static_cast<QAbstractBarSeries*>(new QBarSeries());
+    const bool flip = horizontal && style_.inverted_category_axis;
+    const qsizetype rows = std::max<qsizetype>(labels.size(), style_.bars_per_page);
+    const auto source = [&](qsizetype k) { return flip ? rows - 1 - k : k; };
+    bar_slots_.clear();
+    slot_labels_.clear();
+    bars_per_column_ = 0;
+    bool marks = false;
+    double lo = 0, hi = 0;
+    for (int i = 0; i < model_->series_count(); ++i) {
+        const Series& s = model_->series(i);
+        if (s.kind() != SeriesKind::Bar && s.kind() != SeriesKind::HorizBar) continue;
+        auto* set = new QBarSet(to_qstring(s.title()));
+        Colour colour = s.colour();
+        if (s.point_count() > 0 && (s.point_colour(0) >> 24) != 0) colour = s.point_colour(0);
+        set->setColor(to_qcolor(colour, static_cast<std::size_t>(i)));
+        set->setBorderColor(to_qcolor(colour, static_cast<std::size_t>(i)).darker(130));
+        std::vector<double> values;
+        values.reserve(static_cast<std::size_t>(std::max<qsizetype>(rows, s.point_count())));
+        for (qsizetype k = 0; k < std::max<qsizetype>(rows, s.point_count()); ++k) {
+            const auto p = static_cast<int>(source(k));
+            values.push_back(s.active() && p >= 0 && p < s.point_count() ? s.value(p) : 0.0);
+            lo = std::min(lo, values.back());
+            hi = std::max(hi, values.back());
         }
+        bar_slots_.push_back(std::move(values));
+        marks |= s.marks_visible();
+        bars->append(set);
+        drawn_[static_cast<std::size_t>(i)] = bars;
     }
+    for (qsizetype k = 0; k < rows; ++k) {
+        const qsizetype j = source(k);
+        // Qt drops a null category, which would shift every bar.
+        slot_labels_ << (j < labels.size() ? labels[j] : QString(QChar(0x00A0)));
+    }
+    bars->setLabelsVisible(marks);
+    if (horizontal) bars->setBarWidth(0.3); // bars offset by 70 percent of their room
+    c->addSeries(bars);
+    auto* cat = new QBarCategoryAxis();
+    if (style_.category_font) cat->setLabelsFont(*style_.category_font);
+    cat->setLabelsColor(style_.category_colour);
+    auto* values = new QValueAxis();
+    values->setLabelFormat(style_.value_format);
+    if (!style_.value_axis_title.isEmpty()) values->setTitleText(style_.value_axis_title);
+    c->addAxis(cat, horizontal ? Qt::AlignLeft : Qt::AlignBottom);
+    c->addAxis(values, horizontal ? Qt::AlignBottom : Qt::AlignLeft);
+    bars->attachAxis(cat);
+    bars->attachAxis(values);
+    values->setRange(lo, hi > lo ? hi * 1.05 : lo + 1);
+    bar_axis_ = cat;
+    bar_series_ = bars;
+    if (style_.bars_per_page > 0) {
+        first_bar_ = std::clamp(first_bar_, 0, max_first_bar());
+        fill_bar_page();
+    } else {
+        fill_bar_buckets();
+    }
+    if (!horizontal) {
+        // Qt Charts cuts every label down to the width of its own bar, so a
+        // crowded axis shows "..." under each; the view writes every k-th
+        // label itself instead, in the room the axis's labels would have
+        // taken.
+        QFont font = style_.category_font ? *style_.category_font : cat->labelsFont();
+        cat->setLabelsVisible(false);
+        bar_labels_ =
+            new BarLabelsItem(c, bar_names_, bar_names_.size() > 12, font, style_.category_colour);
+        QMargins m = c->margins();
+        m.setBottom(m.bottom() + bar_labels_->room());
+        c->setMargins(m);
+        // A wider plot has room for more bars.
+        connect(c, &QChart::plotAreaChanged, this, [this] { fill_bar_buckets(); });
+    }
+    c->legend()->setVisible(style_.legend);
+}
+
+// Slots `from` to `to` (not included) of every bar set, `per` slots to a bar.
+void ChartView::hand_bars(qsizetype from, qsizetype to, qsizetype per) {
+    const QList<QBarSet*> sets = bar_series_->barSets();
+    for (qsizetype i = 0; i < sets.size(); ++i) {
+        const std::vector<double>& all = bar_slots_[static_cast<std::size_t>(i)];
+        QList<qreal> shown;
+        for (qsizetype k = from; k < to; k += per) {
+            // The value of largest size, so a negative peak stays too.
+            double v = 0;
+            for (qsizetype j = k; j < std::min(k + per, to); ++j)
+                if (std::abs(all[static_cast<std::size_t>(j)]) > std::abs(v))
+                    v = all[static_cast<std::size_t>(j)];
+            shown << v;
+        }
+        // One call for every value: a bar set tells its series of each
+        // change, which then looks at every bar again.
+        sets[i]->remove(0, sets[i]->count());
+        sets[i]->append(shown);
+    }
+    bar_names_.clear();
+    bar_tips_.clear();
+    for (qsizetype k = from; k < to; k += per) {
+        bar_names_ << slot_labels_[k];
+        const qsizetype end = std::min(k + per, to) - 1;
+        bar_tips_ << (end > k ? plain(slot_labels_[k]) + " - " + plain(slot_labels_[end])
+                              : plain(slot_labels_[k]));
+    }
+    QStringList categories = unique_labels(bar_names_);
+    if (categories.isEmpty()) categories << QString(QChar(0x00A0));
+    bar_axis_->setCategories(categories);
+    if (bar_labels_) bar_labels_->set_labels(bar_names_);
+    bars_per_column_ = per;
+}
+
+void ChartView::fill_bar_buckets() {
+    const qsizetype n = slot_labels_.size();
+    const auto columns = static_cast<qsizetype>(line_columns());
+    const qsizetype per = n > columns ? (n + columns - 1) / columns : 1;
+    if (bar_series_ && per != bars_per_column_) hand_bars(0, n, per);
+}
+
+int ChartView::max_first_bar() const {
+    return std::max<int>(0, static_cast<int>(slot_labels_.size()) - style_.bars_per_page);
+}
+
+void ChartView::fill_bar_page() {
+    if (!bar_series_) return;
+    const auto n = static_cast<int>(slot_labels_.size());
+    const int last = std::min<int>(first_bar_ + style_.bars_per_page - 1, n - 1);
+    // first_bar_ counts from the top of an inverted axis, whose slots come
+    // last first.
+    if (style_.inverted_category_axis)
+        hand_bars(n - 1 - last, n - first_bar_, 1);
+    else
+        hand_bars(first_bar_, last + 1, 1);
 }
 
 void ChartView::scroll_bars(int delta) {
-    if (style_.bars_per_page <= 0 || categories_.isEmpty()) return;
-    const int max_first =
-        std::max<int>(0, static_cast<int>(categories_.size()) - style_.bars_per_page);
-    const int next = std::clamp(first_bar_ + delta, 0, max_first);
+    if (style_.bars_per_page <= 0 || !bar_series_) return;
+    const int next = std::clamp(first_bar_ + delta, 0, max_first_bar());
     if (next == first_bar_) return;
     first_bar_ = next;
-    apply_bar_page();
+    fill_bar_page();
 }
 
 void ChartView::apply_view3d() {

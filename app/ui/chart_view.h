@@ -7,6 +7,7 @@
 
 #include "chart/chart.h"
 
+#include <QAbstractBarSeries>
 #include <QBarCategoryAxis>
 #include <QChartView>
 #include <QColor>
@@ -84,7 +85,11 @@ private:
     void rebuild();
     void update_flags();
     void apply_view3d();
-    void apply_bar_page();
+    void build_bars(QChart* c, const QStringList& labels, bool horizontal);
+    void hand_bars(qsizetype from, qsizetype to, qsizetype per);
+    void fill_bar_buckets();
+    void fill_bar_page();
+    int max_first_bar() const;
     void place_notes();
     bool same_shape() const;
     void connect_hover();
@@ -106,9 +111,15 @@ private:
     std::vector<char> filled_;          // Qt Charts lines: the series carries its points
     double filled_width_ = 0;
     bool filling_ = false;
-    QStringList bar_tips_; // bar categories as the hover text names them
+    QStringList bar_tips_; // what the hover names each bar handed to Qt Charts by
+    std::vector<std::vector<double>> bar_slots_; // per bar set, the value of every slot
+    QStringList slot_labels_;                    // the label of every slot
+    QAbstractBarSeries* bar_series_ = nullptr;
+    QBarCategoryAxis* bar_axis_ = nullptr;
+    class BarLabelsItem* bar_labels_ = nullptr;
+    QStringList bar_names_;         // the labels of the bars handed over
+    qsizetype bars_per_column_ = 0; // slots to a bar handed over
     std::vector<QGraphicsSimpleTextItem*> note_items_;
-    QStringList categories_;
     int first_bar_ = 0;
     bool right_dragging_ = false;
     bool right_moved_ = false;
