@@ -18,6 +18,7 @@ TForm1::TForm1()
     Page_Rules.tab_names = {"TabSheet16"};
     Page_Rules.tab_captions = {"Trace Rules"};
     register_controls();
+    add_profile_tab();
     // Before start-up the page declared last among the visible ones lies on
     // top, as stacked controls do.
     for (auto& [name, page] : pages) page->z = ++z_counter_;
@@ -204,6 +205,7 @@ void TForm1::write_column_titles() {
     titles(netstat.nets_anal, {"Time", "Metric", "Total", "Delta"});
     titles(netstat.nets_raw, {"Time", "Metric", "Total"});
     titles(rules.tracerules_grid7, {"Exclude these lines"});
+    write_profile_titles(profile_tab);
 }
 
 void TForm1::read_environment_file() {
@@ -373,6 +375,7 @@ bool TForm1::user_tab(const std::string& page, int index) {
         if (index < 0 || index >= static_cast<int>(p->tab_names.size()))
             throw Error("List index out of bounds (" + std::to_string(index) + ")");
         p->active_tab = index;
+        if (p == &trace.Page_SQL_Hist && index == ProfileTab::kTabIndex) ProfileTabShow();
     });
 }
 

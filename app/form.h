@@ -5,6 +5,7 @@
 // it directly, and the Qt view only mirrors it.
 
 #include "app/platform.h"
+#include "app/profile_tab.h"
 #include "chart/chart.h"
 #include "config/rules_page.h"
 #include "config/settings_page.h"
@@ -46,6 +47,7 @@ public:
 
     SettingsPage settings;
     TraceRulesPage rules;
+    ProfileTab profile_tab; // the trace page's "Profile" tab
 
     OpenDialog OpenDialog1; // OSWatcher files
     OpenDialog OpenDialog2; // trace files
@@ -93,6 +95,13 @@ public:
     void trace_graph_asplockClick();
     void trace_graph_rotChange();
     void trace_graph_zoomChange();
+
+    // ---- SQL trace: the "Profile" tab ----
+    void ProfileTabShow(); // builds the profile when a load made it stale
+    void profile_applyClick();
+    void profile_wholeClick();
+    void profile_stmtChange();
+    void profile_eventChange();
 
     // ---- OSWatcher ps ----
     void Button85Click(); // load
@@ -162,6 +171,7 @@ public:
 
 private:
     void register_controls();
+    void add_profile_tab(); // its tab, controls and events
     void wire_events();
     void write_column_titles();
     void read_environment_file();

@@ -6,6 +6,9 @@
 namespace kavro {
 
 void TForm1::Button102Click() {
+    // The profile of the new lines is built when its tab is shown.
+    clear_profile_tab(profile_tab);
+    profile_tab.stale = true;
     load_trace(trace);
 }
 void TForm1::Button2Click() {
@@ -13,6 +16,7 @@ void TForm1::Button2Click() {
 }
 void TForm1::Button104Click() {
     clear_trace(trace);
+    clear_profile_tab(profile_tab);
 }
 
 } // namespace kavro

@@ -15,7 +15,7 @@ child's rusage) is shown beside it because a shared machine moves it far
 less.
 
     python3 bench/run.py [--build DIR] [--data DIR] [--runs N]
-                         [--only trace,ps,gzip,mpstat,netstat,gui]
+                         [--only trace,profile,ps,gzip,mpstat,netstat,gui]
                          [--trace-size 1G] [--ps-size 500M] [--mpstat-size 500M]
                          [--netstat-size 500M] [--markdown FILE]
                          [--cursor-bench PROGRAM]
@@ -154,6 +154,29 @@ class Bench:
                           "met" if ratio <= 2.0 else "missed"))
         self.cursor_row(path)
 
+    # The sum of ela per event name, the least a response-time profile does.
+    AWK_PROFILE = ("/^WAIT #/ { split($3, a, \" \"); s[$2] += a[2] } "
+                   "END { for (e in s) print s[e], e }")
+
+    def profile_rows(self):
+        path = self.generated("gen_trace", self.args.trace_size,
+                              "trace-%s.trc" % self.size_name(self.args.trace_size))
+        cli = self.tool("cli", "kavro-cli")
+        label = human(os.path.getsize(path))
+        work = "kavro-cli profile of a %s trace, beside awk summing ela per event" % label
+        print("measuring: %s ..." % work, flush=True)
+        awk = ["awk", "-F", "'", self.AWK_PROFILE, path]
+        r = self.run_pair(path, [cli, "profile", path, "--json", "/dev/null"], partner=awk)
+        self.rows.append((work, "%.2f s (cpu %.2f s)" % (r["wall"], r["cpu"]),
+                          "awk %.2f s (cpu %.2f s)" % (r["floor"], r["floor_cpu"]),
+                          "%.2f x (cpu %.2f x)" % (r["ratio"], r["cpu_ratio"]), "<= 1.0 x",
+                          "met" if r["ratio"] <= 1.0 else "missed"))
+        print("measuring: peak memory of kavro-cli profile ...", flush=True)
+        peak = statistics.median(self.peak_kb([cli, "profile", path, "--json", "/dev/null"]) * 1024
+                                 for _ in range(self.args.runs))
+        self.rows.append(("peak memory, kavro-cli profile of a %s trace" % label, human(peak),
+                          "", "", "< 100 MB", "met" if peak < 100 * (1 << 20) else "missed"))
+
     def cursor_row(self, path):
         if self.args.cursor_bench:
             cmd = [self.args.cursor_bench, path]
@@ -284,7 +307,7 @@ def main():
     p.add_argument("--build", default="build")
     p.add_argument("--data", default="/tmp/kavro-bench")
     p.add_argument("--runs", type=int, default=5)
-    p.add_argument("--only", default="trace,ps,gzip,mpstat,netstat,gui")
+    p.add_argument("--only", default="trace,profile,ps,gzip,mpstat,netstat,gui")
     p.add_argument("--trace-size", type=parse_size, default=parse_size("1G"))
     p.add_argument("--ps-size", type=parse_size, default=parse_size("500M"))
     p.add_argument("--mpstat-size", type=parse_size, default=parse_size("500M"))
@@ -297,6 +320,8 @@ def main():
     only = set(args.only.split(","))
     if "trace" in only:
         b.trace_rows()
+    if "profile" in only:
+        b.profile_rows()
     if "ps" in only:
         b.osw_row("ps", "gen_ps", args.ps_size, 3.0)
     if "gzip" in only:

@@ -84,7 +84,8 @@ void MainWindow::build_pages() {
         page_widgets_[model] = tabs;
     };
     add("about_page", {build_about_tab});
-    add("Page_SQL_Hist", {build_trace_load_tab, build_trace_analyze_tab, build_trace_raw_tab});
+    add("Page_SQL_Hist", {build_trace_load_tab, build_trace_analyze_tab, build_trace_raw_tab,
+                          build_trace_profile_tab});
     add("OSWPage", {build_ps_load_tab, build_ps_analyze_tab, build_ps_raw_tab});
     add("page_osw_nets",
         {build_netstat_load_tab, build_netstat_analyze_tab, build_netstat_raw_tab});

@@ -14,6 +14,7 @@ QWidget* build_rules_tab(Binder& b);
 QWidget* build_trace_load_tab(Binder& b);
 QWidget* build_trace_analyze_tab(Binder& b);
 QWidget* build_trace_raw_tab(Binder& b);
+QWidget* build_trace_profile_tab(Binder& b);
 
 QWidget* build_ps_load_tab(Binder& b);
 QWidget* build_ps_analyze_tab(Binder& b);
