@@ -77,6 +77,7 @@ shot trace_timeline "${trace[@]}" --click Button2
 shot trace_touch "${trace[@]}" --click Button2 --click rb_viewtc
 shot trace_plan "${trace[@]}" --click Button2 --click rb_view_stat
 shot trace_raw "${trace[@]}" --click Button2 --tab Page_SQL_Hist=2
+shot trace_profile "${trace[@]}" --tab Page_SQL_Hist=3
 shot ps_analyze "${ps[@]}" --tab OSWPage=1
 shot ps_raw "${ps[@]}" --tab OSWPage=2
 shot mpstat_analyze "${mpstat[@]}" --tab mpstat_page=1
