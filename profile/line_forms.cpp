@@ -15,19 +15,25 @@ bool is_word(char ch) {
     return is_digit(ch) || (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || ch == '_';
 }
 
-// Digits from `at`; false when there are none or they pass 64 bits.
+// Digits from `at`; false when there are none or they pass 64 bits. Up to
+// nineteen digits fit an unsigned word, so the range is tested once at the
+// end: this loop reads every tim, cursor number and figure of the trace.
 bool digits_at(std::string_view s, std::size_t& at, std::int64_t& value) {
-    const std::size_t from = at;
-    std::int64_t v = 0;
-    constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
-    while (at < s.size() && is_digit(s[at])) {
-        const int d = s[at] - '0';
-        if (v > (kMax - d) / 10) return false;
+    const char* p = s.data() + at;
+    const char* const begin = p;
+    const char* const end = s.data() + s.size();
+    std::uint64_t v = 0;
+    while (p < end) {
+        const unsigned d = static_cast<unsigned char>(*p) - unsigned('0');
+        if (d > 9) break;
         v = v * 10 + d;
-        ++at;
+        if (++p - begin > 19) return false;
     }
-    value = v;
-    return at > from;
+    if (p == begin || v > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()))
+        return false;
+    at += static_cast<std::size_t>(p - begin);
+    value = static_cast<std::int64_t>(v);
+    return true;
 }
 
 // Calls f(name, value) for each "name=value" piece of `s` cut at `sep`.
@@ -136,6 +142,8 @@ bool read_call(std::string_view line, Form form, CallLine& out) {
     }
     bool has_e = false, has_tim = false;
     each_pair(fields, ',', [&](std::string_view name, std::string_view text) {
+        // Only the figures the profile uses are read (not og=, plh=, type=).
+        if (name.empty() || name.size() > 3) return;
         const auto v = integer(text);
         if (!v) return;
         if (name == "c")

@@ -3,9 +3,15 @@
 // transactions, errors, gaps and the clock are figured.
 #include "profile/profile.h"
 
+#include "profile/line_forms.h"
+
 #include "test_support.h"
 
 #include <gtest/gtest.h>
+
+#include <fstream>
+#include <random>
+#include <sstream>
 
 namespace kavro::profile {
 namespace {
@@ -292,6 +298,69 @@ TEST(Profile, WindowKeepsLinesWhoseTimFallsInside) {
     EXPECT_EQ(window_tim("09:59:59.5", whole), 1000 - 500000);
     EXPECT_EQ(window_tim("2019-12-31T23:00:00", whole), 1000 - 11 * 3600 * 1000000LL);
     EXPECT_FALSE(window_tim("tomorrow", whole));
+}
+
+TEST(Profile, NumbersAreWholeWithin64Bits) {
+    struct Case {
+        const char* text;
+        std::optional<std::int64_t> whole, integer;
+    };
+    const Case cases[] = {
+        {"0", 0, 0},
+        {"123456789012345678", 123456789012345678, 123456789012345678},
+        {"9223372036854775807", INT64_MAX, INT64_MAX},
+        {"9223372036854775808", std::nullopt, std::nullopt},
+        {"99999999999999999999", std::nullopt, std::nullopt},
+        {"-42", std::nullopt, -42},
+        {"-", std::nullopt, std::nullopt},
+        {"", std::nullopt, std::nullopt},
+        {"12a", std::nullopt, std::nullopt},
+        {" 1", std::nullopt, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(forms::whole(c.text), c.whole) << c.text;
+        EXPECT_EQ(forms::integer(c.text), c.integer) << c.text;
+    }
+}
+
+// Lines of the fixtures cut, spliced and flipped at random: the builder
+// never stops, and its figures keep their identities.
+TEST(Profile, MangledLinesNeverStopItAndTheSumsStayWhole) {
+    std::vector<std::string> lines;
+    for (const char* name :
+         {"cursor_reuse.trc", "cut_recursive.trc", "trcsess_two.trc", "lob.trc", "errors.trc",
+          "old_waits.trc", "sql_like_wait.trc", "clock_zone.trc"}) {
+        std::ifstream in(kavro::testing::fixture(std::string("profile/") + name));
+        for (std::string l; std::getline(in, l);) lines.push_back(l);
+    }
+    std::mt19937 rnd(11);
+    for (int round = 0; round < 40; ++round) {
+        Builder b;
+        for (int i = 0; i < 500; ++i) {
+            std::string l = lines[rnd() % lines.size()];
+            switch (rnd() % 5) {
+            case 0:
+                l.resize(rnd() % (l.size() + 1));
+                break;
+            case 1:
+                l += lines[rnd() % lines.size()].substr(rnd() % 8);
+                break;
+            case 2:
+                if (!l.empty()) l[rnd() % l.size()] = static_cast<char>(rnd() % 256);
+                break;
+            default:
+                break;
+            }
+            b.add_line(l);
+        }
+        const Profile p = b.finish();
+        std::int64_t r = 0, parts = 0;
+        for (const Session& s : p.sessions) r += s.last - s.first;
+        for (const Component& c : p.components) parts += c.time;
+        EXPECT_EQ(p.response_time, r);
+        EXPECT_EQ(parts, r);
+        EXPECT_LE(p.gaps.size(), 10u);
+    }
 }
 
 } // namespace
