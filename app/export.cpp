@@ -115,13 +115,36 @@ std::string form_json(const TForm1& form) {
     json& pages = j["pages"] = json::object();
     const PageControl* front = form.front_page();
     for (auto& [name, p] : form.pages)
-        pages[name] = {{"visible", p->visible},
-                       {"front", p == front},
-                       {"active_tab", p->active_tab},
-                       {"active_tab_name", p->tab_names.at(static_cast<std::size_t>(p->active_tab))},
-                       {"tabs", p->tab_captions}};
+        pages[name] = {
+            {"visible", p->visible},
+            {"front", p == front},
+            {"active_tab", p->active_tab},
+            {"active_tab_name", p->tab_names.at(static_cast<std::size_t>(p->active_tab))},
+            {"tabs", p->tab_captions}};
     json& boxes = j["boxes"] = json::object();
     for (auto& [name, b] : form.boxes) boxes[name] = {{"visible", b->visible}};
+    // What each OSWatcher page's Load tab says of its files.
+    json& loads = j["osw_loads"] = json::object();
+    const std::pair<const char*, const OswLoadInfo*> infos[] = {
+        {"OSWPage", &form.ps_info},
+        {"mpstat_page", &form.mpstat_info},
+        {"page_osw_nets", &form.netstat_info}};
+    for (const auto& [page, info] : infos) {
+        const OswHeader& h = info->header;
+        loads[page] = {{"files", info->files},
+                       {"first_snapshot", info->first_snapshot},
+                       {"last_snapshot", info->last_snapshot},
+                       {"text", info->text()},
+                       {"header",
+                        {{"platform", h.platform},
+                         {"version", h.version},
+                         {"host", h.host},
+                         {"interval", h.interval},
+                         {"cores", h.cores},
+                         {"processors", h.processors},
+                         {"archive", h.archive},
+                         {"text", osw_header_text(h)}}}};
+    }
     json& charts = j["charts"] = json::object();
     for (auto& [name, c] : form.charts) charts[name] = chart_json(*c);
     // Cells and file content are 8-bit text of any encoding: bytes that are

@@ -124,6 +124,7 @@ void TForm1::register_controls() {
         {"OSWps1", [this] { OSWps1Click(); }},
         {"OSWmpstat1", [this] { OSWmpstat1Click(); }},
         {"OSWnetstat1", [this] { OSWnetstat1Click(); }},
+        {"OSWArchive1", [this] { OSWArchive1Click(); }},
         {"Options1", [this] { Options1Click(); }},
         {"Rules1", [this] { Rules1Click(); }},
         {"HelpManual1", [this] { HelpManual1Click(); }},
@@ -290,9 +291,14 @@ void TForm1::Button100Click(const std::string& sender) {
 }
 
 void TForm1::Button1Click(const std::string& sender) {
+    // The OSWatcher pickers take several files at once: the field names them
+    // in OSWatcher's order (the time in their names), which the load keeps.
     const auto pick = [&](Edit& target) {
         OpenDialog1.initial_dir = settings.oswmeta.text;
-        if (auto chosen = file_dialog->open(OpenDialog1.initial_dir)) target.text = *chosen;
+        std::vector<std::string> chosen = file_dialog->open_many(OpenDialog1.initial_dir);
+        if (chosen.empty()) return;
+        sort_osw_order(chosen);
+        target.text = join_file_field(chosen);
     };
     if (sender == "Button1") pick(ps.osw_filename);
     if (sender == "Button7") pick(mpstat.mpstat_filename);

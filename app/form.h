@@ -13,6 +13,7 @@
 #include "core/items.h"
 #include "core/progress.h"
 #include "core/string_table.h"
+#include "osw_archive/osw_load.h"
 #include "osw_mpstat/mpstat_page.h"
 #include "osw_netstat/netstat_page.h"
 #include "osw_ps/ps_page.h"
@@ -70,6 +71,9 @@ public:
     void OSWps1Click();
     void OSWmpstat1Click();
     void OSWnetstat1Click();
+    // "Open OSWatcher Archive...": a folder or archive file from the dialog,
+    // its ps, mpstat and netstat files onto their pages, then the summary.
+    void OSWArchive1Click();
     void Options1Click();
     void Rules1Click();
     void HelpManual1Click();
@@ -102,6 +106,14 @@ public:
     void profile_wholeClick();
     void profile_stmtChange();
     void profile_eventChange();
+
+    // ---- OSWatcher files: what each page's Load tab says it holds ----
+    OswLoadInfo ps_info;
+    OswLoadInfo mpstat_info;
+    OswLoadInfo netstat_info;
+    // The archive opening without the dialog (kavro-cli osw): each page
+    // that gets files is cleared first and names the archive in its field.
+    OswArchiveSummary open_osw_archive(const std::string& path);
 
     // ---- OSWatcher ps ----
     void Button85Click(); // load

@@ -6,13 +6,15 @@
 namespace kavro {
 
 void TForm1::Button8Click() {
-    load_mpstat(mpstat);
+    load_osw_field(mpstat.mpstat_filename.text,
+                   {OswKind::mpstat, &mpstat.mpstat_grid, &mpstat_info, {}});
 }
 void TForm1::Button9Click() {
     analyse_mpstat(mpstat);
 }
 void TForm1::Button10Click() {
     clear_mpstat(mpstat);
+    mpstat_info = {};
 }
 void TForm1::asplockClick() {
     apply_aspect_lock(mpstat);

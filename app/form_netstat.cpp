@@ -6,7 +6,8 @@
 namespace kavro {
 
 void TForm1::Button12Click() {
-    load_netstat(netstat);
+    load_osw_field(netstat.netstat_filename.text,
+                   {OswKind::netstat, &netstat.nets_trace_grid, &netstat_info, {}});
 }
 
 void TForm1::Button13Click() {
@@ -15,6 +16,7 @@ void TForm1::Button13Click() {
 
 void TForm1::Button14Click() {
     clear_netstat(netstat);
+    netstat_info = {};
 }
 
 void TForm1::Button15Click() {

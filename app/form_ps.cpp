@@ -5,13 +5,14 @@
 namespace kavro {
 
 void TForm1::Button85Click() {
-    load_ps(ps);
+    load_osw_field(ps.osw_filename.text, {OswKind::ps, &ps.osw_grid, &ps_info, {}});
 }
 void TForm1::Button4Click() {
     analyse_ps(ps, rules);
 }
 void TForm1::Button5Click() {
     clear_ps(ps);
+    ps_info = {};
 }
 void TForm1::cpu_filterClick() {
     filter_ps(ps);

@@ -23,6 +23,17 @@ public:
     // Shows a modal file-open dialog starting in `start_folder`; the chosen
     // file's full name, or nothing when the user cancels.
     virtual std::optional<std::string> open(const std::string& start_folder) = 0;
+    // The same dialog taking several files at once (the OSWatcher pickers):
+    // their full names, none when the user cancels. Without a dialog of its
+    // own, the one-file dialog.
+    virtual std::vector<std::string> open_many(const std::string& start_folder) {
+        if (auto one = open(start_folder)) return {*one};
+        return {};
+    }
+    // A folder or an archive file ("Open OSWatcher Archive..."), or nothing.
+    virtual std::optional<std::string> open_archive(const std::string& start_folder) {
+        return open(start_folder);
+    }
 };
 
 class ShellOpen {
@@ -43,14 +54,36 @@ public:
     std::vector<std::string> shown;
 };
 
+// Answers every dialog with what the test put in: `answer` for one file or
+// an archive, `answers` (or else `answer`) for several files. Records each
+// dialog shown: its start folder and which one it was ("open", "open_many",
+// "open_archive").
 class ScriptedFileDialog : public FileDialog {
 public:
     std::optional<std::string> open(const std::string& start_folder) override {
-        start_folders.push_back(start_folder);
+        record(start_folder, "open");
+        return answer;
+    }
+    std::vector<std::string> open_many(const std::string& start_folder) override {
+        record(start_folder, "open_many");
+        if (!answers.empty()) return answers;
+        if (answer) return {*answer};
+        return {};
+    }
+    std::optional<std::string> open_archive(const std::string& start_folder) override {
+        record(start_folder, "open_archive");
         return answer;
     }
     std::optional<std::string> answer;
+    std::vector<std::string> answers;
     std::vector<std::string> start_folders;
+    std::vector<std::string> shown;
+
+private:
+    void record(const std::string& start_folder, const char* which) {
+        start_folders.push_back(start_folder);
+        shown.emplace_back(which);
+    }
 };
 
 class RecordingShellOpen : public ShellOpen {

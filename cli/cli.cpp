@@ -4,6 +4,7 @@
 
 #include "app/export.h"
 #include "app/form.h"
+#include "cli/osw.h"
 #include "cli/profile.h"
 #include "cli/summary.h"
 #include "core/convert.h"
@@ -38,6 +39,9 @@ const char* kUsage =
     "  ps FILE        --set osw_filename=FILE --click Button85 --click Button4\n"
     "  mpstat FILE    --set mpstat_filename=FILE --click Button8 --click Button9\n"
     "  netstat FILE   --set netstat_filename=FILE --click Button12 --click Button13\n"
+    "  osw ARCHIVE    \"Open OSWatcher Archive...\" of a folder or a tar or zip file:\n"
+    "                 its ps, mpstat and netstat files onto their pages, the summary\n"
+    "                 printed, then the analyse button of each page that got files\n"
     "\n"
     "Commands of their own:\n"
     "  summary KIND FILE...   a short text summary of trace, ps, mpstat or netstat files\n"
@@ -133,6 +137,16 @@ int parse_cli(const std::vector<std::string>& args, CliOptions& o, std::ostream&
             continue;
         }
         bool matched = false;
+        if (!o.shorthand && o.steps.empty() && a == "osw") {
+            auto archive = value();
+            if (!archive) {
+                err << "kavro: osw needs a folder or archive\n";
+                return 2;
+            }
+            o.steps.push_back({"osw", "", *archive});
+            o.shorthand = true;
+            continue;
+        }
         if (!o.shorthand && o.steps.empty()) {
             for (const Shorthand& sh : kShorthands) {
                 if (a != sh.name) continue;
@@ -169,10 +183,12 @@ bool enter_directory(const CliOptions& o, std::ostream& err) {
     return true;
 }
 
-bool run_steps(TForm1& form, const std::vector<CliStep>& steps) {
+bool run_steps(TForm1& form, const std::vector<CliStep>& steps, std::ostream& out) {
     for (const CliStep& s : steps) {
         bool ok = true;
-        if (s.kind == "set") {
+        if (s.kind == "osw") {
+            ok = run_osw_step(form, s.value, out);
+        } else if (s.kind == "set") {
             ok = form.user_set(s.name, s.value);
         } else if (s.kind == "click") {
             ok = form.user_click(s.name);
@@ -228,7 +244,7 @@ int run_cli(const std::vector<std::string>& args, std::ostream& out, std::ostrea
 
     std::vector<StepTiming> timings;
     const bool ok = options.timings ? run_timed_steps(form, options.steps, timings)
-                                    : run_steps(form, options.steps);
+                                    : run_steps(form, options.steps, out);
     if (options.export_names) {
         try {
             export_form(form, *options.export_names, options.out_dir);

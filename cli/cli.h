@@ -6,6 +6,7 @@
 
 #include "app/form.h"
 
+#include <iostream>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -14,7 +15,7 @@
 namespace kavro {
 
 struct CliStep {
-    std::string kind; // set, pick, click, track, tab
+    std::string kind; // set, pick, click, track, tab, osw
     std::string name;
     std::string value;
 };
@@ -39,7 +40,8 @@ bool enter_directory(const CliOptions& options, std::ostream& err);
 
 // Runs the steps in order as the user's own actions; stops at the first one
 // that ends in an error and returns false.
-bool run_steps(TForm1& form, const std::vector<CliStep>& steps);
+// A step may print (the osw shorthand's summary) to `out`.
+bool run_steps(TForm1& form, const std::vector<CliStep>& steps, std::ostream& out = std::cout);
 
 // kavro-cli [-C DIR] [SHORTHAND FILE] STEP... [--export NAMES] [--out DIR]
 // Returns the process exit code: 0, 1 when a step ended in an error (after

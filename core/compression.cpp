@@ -45,7 +45,10 @@ std::uint64_t available_memory() {
 
 std::string gigabytes(std::uint64_t bytes) {
     char text[32];
-    std::snprintf(text, sizeof text, "%.1f GB", static_cast<double>(bytes) / 1e9);
+    if (bytes < 1000000000)
+        std::snprintf(text, sizeof text, "%.1f MB", static_cast<double>(bytes) / 1e6);
+    else
+        std::snprintf(text, sizeof text, "%.1f GB", static_cast<double>(bytes) / 1e9);
     return text;
 }
 
@@ -226,9 +229,9 @@ std::unique_ptr<Decoder> decoder_for(Compression c) {
 class InflatingSource : public ByteSource {
 public:
     InflatingSource(std::unique_ptr<ByteSource> raw, std::string head, Compression compression,
-                    std::string name)
-        : raw_(std::move(raw)), compression_(compression), name_(std::move(name)), guard_(name_),
-          decoder_(decoder_for(compression)) {
+                    std::string name, bool memory_cap)
+        : raw_(std::move(raw)), compression_(compression), name_(std::move(name)),
+          guard_(name_, memory_cap), decoder_(decoder_for(compression)) {
         disk_start_ =
             raw_->progress_done() - std::min<std::uint64_t>(raw_->progress_done(), head.size());
         in_.resize(std::max<std::size_t>(kInBlock, head.size()));
@@ -377,12 +380,14 @@ const char* container_name(Container c) {
 }
 
 std::unique_ptr<ByteSource> inflating_source(std::unique_ptr<ByteSource> raw, std::string head,
-                                             Compression compression, std::string name) {
+                                             Compression compression, std::string name,
+                                             bool memory_cap) {
     return std::make_unique<InflatingSource>(std::move(raw), std::move(head), compression,
-                                             std::move(name));
+                                             std::move(name), memory_cap);
 }
 
-InflateGuard::InflateGuard(std::string name) : name_(std::move(name)), limit_(inflate_limit()) {}
+InflateGuard::InflateGuard(std::string name, bool memory_cap)
+    : name_(std::move(name)), limit_(memory_cap ? inflate_limit() : UINT64_MAX) {}
 
 void InflateGuard::refuse(std::uint64_t inflated) {
     refused_ = true;

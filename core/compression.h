@@ -35,8 +35,12 @@ const char* container_name(Container c);
 // in messages: a damaged or cut-off stream throws kavro::Error naming it,
 // after every byte inflated before the damage was returned; a stream that
 // inflates past what memory can hold is refused (InflateGuard).
+// `memory_cap` off leaves only the ratio test: for a stream whose bytes are
+// mostly passed over, not kept (a compressed tar, whose members are kept by
+// their own guards).
 std::unique_ptr<ByteSource> inflating_source(std::unique_ptr<ByteSource> raw, std::string head,
-                                             Compression compression, std::string name);
+                                             Compression compression, std::string name,
+                                             bool memory_cap = true);
 
 // Stops a load whose inflated bytes would exhaust memory before they do: an
 // archive bomb is a small file that inflates to more than the machine holds.
@@ -45,12 +49,16 @@ std::unique_ptr<ByteSource> inflating_source(std::unique_ptr<ByteSource> raw, st
 // ratio that text never reaches and deflate cannot (it stops near 1032).
 class InflateGuard {
 public:
-    explicit InflateGuard(std::string name);
+    explicit InflateGuard(std::string name, bool memory_cap = true);
     // `inflated` bytes so far from `disk` bytes read; throws kavro::Error
     // naming the file when the load is to stop.
     void check(std::uint64_t inflated, std::uint64_t disk) {
         if (inflated > limit_ || (inflated > kRatioFloor && inflated / kRatio > disk))
             refuse(inflated);
+    }
+    // Refuses at once a member whose declared size passes the limit.
+    void check_declared(std::uint64_t size) {
+        if (size > limit_) refuse(size);
     }
     // Whether check() threw.
     bool refused() const { return refused_; }

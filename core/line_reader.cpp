@@ -52,6 +52,7 @@ void LineReader::start(const std::string& name) {
         compression_ = compression_of(head);
         if (compression_ == Compression::none) {
             check_not_archive(head, name);
+            peeked_text_ = !head.empty() && head.front() != 26;
             set_block();
             return;
         }
@@ -84,6 +85,12 @@ void LineReader::set_block() {
     block_ = compression_ == Compression::none && size > 0 && size < kBlock
                  ? static_cast<std::size_t>(size) + 64
                  : kBlock;
+}
+
+bool LineReader::at_end() {
+    if (begin_ < end_ || peeked_text_) return false;
+    if (!eof_) fill();
+    return begin_ == end_;
 }
 
 std::size_t LineReader::read_some(char* to, std::size_t n) {

@@ -45,6 +45,10 @@ public:
     // refused file (refused()) leaves the table as it found it.
     std::uint64_t append_to(StringTable& table, std::string_view what = {});
 
+    // True when no line is left to read (an empty file, or one that a byte
+    // 26 ends at once).
+    bool at_end();
+
     // How far the reading has come and its end, in bytes on disk (of the
     // compressed file when it is one), for progress; the end is 0 for pipes
     // and special files.
@@ -71,6 +75,7 @@ private:
     std::size_t end_ = 0;   // one past the last valid byte
     std::size_t scan_ = 0;  // bytes from begin_ already known to hold no line feed
     bool eof_ = false;
+    bool peeked_text_ = false; // a plain file's first byte, seen by peek, starts a line
 };
 
 // Calls `on_line` for every line of the file, in order.

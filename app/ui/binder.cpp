@@ -39,6 +39,18 @@ QLabel* Binder::label(const QString& text) {
     return new QLabel(text);
 }
 
+QLabel* Binder::live_label(std::function<std::string()> text) {
+    auto* w = new QLabel();
+    w->setTextFormat(Qt::PlainText);
+    w->setVisible(false);
+    syncs_.push_back([w, text = std::move(text)] {
+        const QString now = to_qstring(text());
+        if (w->text() != now) w->setText(now);
+        if (w->isHidden() != now.isEmpty()) w->setVisible(!now.isEmpty());
+    });
+    return w;
+}
+
 QLabel* Binder::heading(const QString& text) {
     auto* l = new QLabel(text);
     QFont f = l->font();

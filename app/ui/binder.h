@@ -58,6 +58,9 @@ public:
     void on_sync(std::function<void()> f) { syncs_.push_back(std::move(f)); }
 
     static QLabel* label(const QString& text);
+    // A label showing what `text` says of the form at every sync, hidden
+    // while it says nothing.
+    QLabel* live_label(std::function<std::string()> text);
     static QLabel* heading(const QString& text); // bold, blue
 
 private:

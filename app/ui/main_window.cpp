@@ -56,6 +56,8 @@ void MainWindow::build_menu() {
     entry(analyze, "OSW(&ps)", "OSWps1");
     entry(analyze, "OSW(&mpstat)", "OSWmpstat1");
     entry(analyze, "OSW(&netstat)", "OSWnetstat1");
+    analyze->addSeparator();
+    entry(analyze, "Open OSWatcher &Archive...", "OSWArchive1");
     QMenu* config = menuBar()->addMenu("&Configuration");
     config->setObjectName("Configuration1");
     entry(config, "&Settings", "Options1");
@@ -125,18 +127,27 @@ void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void MainWindow::dropEvent(QDropEvent* event) {
-    const QList<QUrl> urls = event->mimeData()->urls();
-    if (urls.isEmpty() || !urls.first().isLocalFile()) return;
-    if (drop_file(urls.first().toLocalFile())) event->acceptProposedAction();
+    QStringList files;
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile()) files << url.toLocalFile();
+    if (!files.isEmpty() && drop_files(files)) event->acceptProposedAction();
 }
 
 bool MainWindow::drop_file(const QString& file) {
-    // A file dropped on a load tab is named in its field and loaded.
+    return drop_files({file});
+}
+
+bool MainWindow::drop_files(const QStringList& files) {
+    // Files dropped on a load tab are named in its field and loaded.
     const auto target = front_load_tab();
-    if (!target) return false;
-    const std::string path = QDir::toNativeSeparators(file).toStdString();
+    if (!target || files.isEmpty()) return false;
+    std::vector<std::string> paths;
+    for (const QString& f : files) paths.push_back(QDir::toNativeSeparators(f).toStdString());
+    if (target->first == "SQLIdList") paths.resize(1);
+    sort_osw_order(paths);
+    const std::string field = join_file_field(paths);
     binder_.act(
-        [&] { return form_.user_set(target->first, path) && form_.user_click(target->second); });
+        [&] { return form_.user_set(target->first, field) && form_.user_click(target->second); });
     return true;
 }
 

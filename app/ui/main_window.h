@@ -30,6 +30,10 @@ public:
     // What dropping `file` on the window does: on a load tab, the file is
     // named in its field and loaded; elsewhere nothing happens (false).
     bool drop_file(const QString& file);
+    // Several files (or folders and archives) dropped at once: an OSWatcher
+    // load tab names them all in OSWatcher's order and loads them; the
+    // trace tab takes the first.
+    bool drop_files(const QStringList& files);
 
 protected:
     void showEvent(QShowEvent* event) override;

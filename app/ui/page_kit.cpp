@@ -39,6 +39,12 @@ QWidget* build_load_tab(Binder& b, const LoadTabLayout& layout) {
     }
     row->addStretch();
     v->addLayout(row);
+    if (const OswLoadInfo* info = layout.osw_info) {
+        // The header facts of the files (host, interval, processors ...)
+        // and the files and snapshots loaded.
+        v->addWidget(b.live_label([info] { return osw_header_text(info->header); }));
+        v->addWidget(b.live_label([info] { return info->text(); }));
+    }
     GridView* grid = b.grid(layout.grid, {layout.grid_width});
     if (layout.grid_font_pixels > 0) {
         grid->setFont(pixel_font(layout.grid_font_pixels));

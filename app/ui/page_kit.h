@@ -19,6 +19,8 @@ struct LoadTabLayout {
     std::string grid;                                     // the raw lines
     int grid_width = 1011;                                // width of its one column
     int grid_font_pixels = 0;                             // 0: the window's font
+    // An OSWatcher page: what its loaded files are, under the buttons.
+    const OswLoadInfo* osw_info = nullptr;
 };
 
 QWidget* build_load_tab(Binder& b, const LoadTabLayout& layout);

@@ -20,7 +20,8 @@ QWidget* build_mpstat_load_tab(Binder& b) {
          {{"Button8", "Load OSW file"}, {"Button9", "Anlayze OSW File"}, {"Button10", "Clear All"}},
          "mpstat_grid",
          1268,
-         11});
+         11,
+         &b.form().mpstat_info});
 }
 
 namespace {

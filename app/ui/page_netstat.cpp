@@ -17,7 +17,9 @@ QWidget* build_netstat_load_tab(Binder& b) {
                                {"Button14", "Clear All"},
                                {"Button15", "Clear Analysis"}},
                               "nets_trace_grid",
-                              1311});
+                              1311,
+                              0,
+                              &b.form().netstat_info});
 }
 
 QWidget* build_netstat_analyze_tab(Binder& b) {

@@ -21,7 +21,8 @@ QWidget* build_ps_load_tab(Binder& b) {
          {{"Button85", "Load OSW file"}, {"Button4", "Anlayze OSW File"}, {"Button5", "Clear All"}},
          "osw_grid",
          1268,
-         11});
+         11,
+         &b.form().ps_info});
 }
 
 namespace {

@@ -22,6 +22,8 @@ class QtFileDialog : public FileDialog {
 public:
     explicit QtFileDialog(QWidget* owner) : owner_(owner) {}
     std::optional<std::string> open(const std::string& start_folder) override;
+    std::vector<std::string> open_many(const std::string& start_folder) override;
+    std::optional<std::string> open_archive(const std::string& start_folder) override;
 
 private:
     QWidget* owner_;
