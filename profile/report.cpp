@@ -165,7 +165,7 @@ void write_report(std::ostream& out, const Profile& p, const ReportOptions& o) {
             << "  " << (c.idle && *c.idle ? "*" : " ") << c.name << "\n";
     }
     out << "  " << pad(format_seconds(r), 14) << pad(r ? "100.0%" : "", 8) << "  "
-        << std::string(36, ' ') << "  total\n";
+        << std::string(36, ' ') << "   total\n";
 
     const std::size_t shown = std::min(o.top, p.statements.size());
     out << "\nTop statements by elapsed time (" << shown << " of " << p.statements.size() << ")\n";
