@@ -1,4 +1,4 @@
-// bench_trace TRACEFILE [RULES_DIR] [--split] [--digest] [--cursor]
+// bench_trace TRACEFILE [RULES_DIR] [--split] [--digest] [--cursor] [--halves]
 //
 // Loads a trace and analyses it through the window, as the two buttons do,
 // with the rules file of RULES_DIR (default: the current directory), and
@@ -9,6 +9,9 @@
 // a change made for speed can be shown to leave the results as they were.
 // --cursor times cursor_comboChange: a cursor from the middle of the list
 // picked after the analysis, then "All" again, and prints the slower one.
+// --halves runs the first analysis by its halves (clear, scan, publishing)
+// instead of through the button, with the memory held after each: the first
+// run is the one that pays for fresh memory.
 #include "app/form.h"
 #include "bench_util.h"
 #include "trace/load.h"
@@ -129,7 +132,7 @@ std::uint64_t page_digest(const TracePage& p) {
 
 int main(int argc, char** argv) {
     std::string file, rules_dir = ".";
-    bool split = false, digest = false, cursor = false;
+    bool split = false, digest = false, cursor = false, halves = false;
     int positional = 0;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
@@ -139,6 +142,8 @@ int main(int argc, char** argv) {
             digest = true;
         else if (a == "--cursor")
             cursor = true;
+        else if (a == "--halves")
+            halves = true;
         else if (positional++ == 0)
             file = a;
         else
@@ -146,7 +151,8 @@ int main(int argc, char** argv) {
     }
     if (file.empty()) {
         std::fprintf(stderr,
-                     "usage: bench_trace TRACEFILE [RULES_DIR] [--split] [--digest] [--cursor]\n");
+                     "usage: bench_trace TRACEFILE [RULES_DIR] [--split] [--digest] [--cursor] "
+                     "[--halves]\n");
         return 2;
     }
     const std::string path = std::filesystem::absolute(file).string();
@@ -167,8 +173,25 @@ int main(int argc, char** argv) {
         return 1;
     }
     const double load_wall = watch.wall.seconds(), load_cpu = watch.cpu();
+    const auto mb_held = [] { return static_cast<double>(bench::rss_bytes()) / (1024.0 * 1024.0); };
+    if (halves) std::printf("held after load %.0f MB\n", mb_held());
     watch.restart();
-    const bool analysed = form.user_click("Button2");
+    bool analysed = true;
+    if (halves) {
+        // As the button does, with the memory held after each half.
+        const auto half = [&](const char* what, auto&& step) {
+            Timer t;
+            const bool ok = form.run(step);
+            std::printf("  %-13s %.2f s (CPU %.2f s), held %.0f MB\n", what, t.wall.seconds(),
+                        t.cpu(), mb_held());
+            return ok;
+        };
+        analysed = half("clear", [&] { clear_trace_results(form.trace); }) &&
+                   half("scan", [&] { scan_trace(form.trace, read_scan_rules(form.rules)); }) &&
+                   half("publish", [&] { publish_trace(form.trace); });
+    } else {
+        analysed = form.user_click("Button2");
+    }
     const double analyse_wall = watch.wall.seconds(), analyse_cpu = watch.cpu();
     if (!analysed) std::fprintf(stderr, "analysis failed: %s\n", form.last_error().c_str());
 

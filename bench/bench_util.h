@@ -35,6 +35,15 @@ inline std::uint64_t peak_rss_bytes() {
     return 0;
 }
 
+// Resident set size of this process now, in bytes (VmRSS).
+inline std::uint64_t rss_bytes() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmRSS:", 0) == 0) return std::stoull(line.substr(6)) * 1024;
+    return 0;
+}
+
 inline std::uint64_t file_bytes(const std::string& path) {
     std::error_code ec;
     auto n = std::filesystem::file_size(path, ec);
@@ -63,10 +72,20 @@ inline std::uint64_t parse_size(const char* text) {
     char* end = nullptr;
     double v = std::strtod(text, &end);
     switch (end && *end ? *end : ' ') {
-    case 'K': case 'k': v *= 1024; break;
-    case 'M': case 'm': v *= 1024 * 1024; break;
-    case 'G': case 'g': v *= 1024.0 * 1024 * 1024; break;
-    default: break;
+    case 'K':
+    case 'k':
+        v *= 1024;
+        break;
+    case 'M':
+    case 'm':
+        v *= 1024 * 1024;
+        break;
+    case 'G':
+    case 'g':
+        v *= 1024.0 * 1024 * 1024;
+        break;
+    default:
+        break;
     }
     return static_cast<std::uint64_t>(v);
 }

@@ -77,13 +77,32 @@ bool TryStrToFloat(std::string_view t, double& value) {
         ++i;
     }
     const std::size_t mantissa = i;
-    std::size_t digits = 0;
-    while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i, ++digits;
+    std::size_t digits = 0, fraction = 0;
+    std::uint64_t whole = 0; // the digits as one integer while they fit
+    while (i < s.size() && s[i] >= '0' && s[i] <= '9') {
+        if (digits < 19) whole = whole * 10 + static_cast<std::uint64_t>(s[i] - '0');
+        ++i, ++digits;
+    }
     if (i < s.size() && s[i] == '.') {
         ++i;
-        while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i, ++digits;
+        while (i < s.size() && s[i] >= '0' && s[i] <= '9') {
+            if (digits < 19) whole = whole * 10 + static_cast<std::uint64_t>(s[i] - '0');
+            ++i, ++digits, ++fraction;
+        }
     }
     if (digits == 0) return false;
+    if (i == s.size() && digits <= 15 && fraction <= 22) {
+        // No exponent and at most 15 digits: the digits and the power of ten
+        // are exact doubles, so one division is rounded once, as from_chars
+        // rounds the decimal text. The common case of a trace's values.
+        static constexpr double kTens[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                           1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                           1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+        const double v = fraction == 0 ? static_cast<double>(whole)
+                                       : static_cast<double>(whole) / kTens[fraction];
+        value = negative ? -v : v;
+        return true;
+    }
     bool negative_exponent = false;
     if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
         ++i;
@@ -121,6 +140,10 @@ std::string FloatToStr(double value) {
     if (std::isnan(value)) return "NAN";
     if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
     if (value == 0) return "0";
+    // A whole number of at most 15 digits is written digit for digit, which
+    // is what the general path below gives for it.
+    if (std::fabs(value) < 1e15 && value == std::trunc(value))
+        return IntToStr(static_cast<long long>(value));
     // 15 significant digits, rounded once; the decimal exponent of the
     // rounded value decides between plain and exponent form.
     char buf[64];

@@ -1,6 +1,7 @@
 #include "core/string_table.h"
 
 #include "core/hash.h"
+#include "core/page_memory.h"
 
 #include <algorithm>
 #include <bit>
@@ -21,7 +22,7 @@ constexpr std::size_t kCompactSlack = std::size_t(8) << 20;
 constexpr std::size_t kInline = 7;
 constexpr std::uint64_t kRef = std::uint64_t(1) << 63;
 constexpr int kKindShift = 61;
-constexpr std::uint64_t kArena = 0, kLong = 1, kShared = 2;
+constexpr std::uint64_t kArena = 0, kLong = 1, kShared = 2, kForeign = 3;
 constexpr int kLenBits = 18, kOffBits = 26, kChunkBits = 17;
 constexpr std::uint64_t kLenMask = (std::uint64_t(1) << kLenBits) - 1;
 constexpr std::uint64_t kOffMask = (std::uint64_t(1) << kOffBits) - 1;
@@ -37,7 +38,61 @@ constexpr std::size_t kLoadChunk = std::size_t(32) << 20;
 std::uint64_t kind_of(std::uint64_t v) {
     return (v >> kKindShift) & 3;
 }
+
+// A reference record of kind arena or foreign, when the place fits it.
+bool fits_record(std::uint64_t chunk, std::uint64_t off, std::uint64_t len) {
+    return chunk <= kChunkMask && off <= kOffMask && len <= kLenMask;
+}
+std::uint64_t place_record(std::uint64_t kind, std::uint64_t chunk, std::uint64_t off,
+                           std::uint64_t len) {
+    return kRef | kind << kKindShift | chunk << (kLenBits + kOffBits) | off << kLenBits | len;
+}
+std::uint32_t record_chunk(std::uint64_t v) {
+    return static_cast<std::uint32_t>((v >> (kLenBits + kOffBits)) & kChunkMask);
+}
+std::size_t record_off(std::uint64_t v) {
+    return static_cast<std::size_t>((v >> kLenBits) & kOffMask);
+}
 } // namespace
+
+// The chunks of one table's out-of-line texts. Shared by the tables whose
+// cells point into them; the last owner gives the chunks back.
+class TextStore : public std::enable_shared_from_this<TextStore> {
+public:
+    struct Chunk {
+        char* data = nullptr;
+        std::size_t size = 0;
+        std::size_t used = 0;
+    };
+    TextStore() = default;
+    TextStore(const TextStore&) = delete;
+    TextStore& operator=(const TextStore&) = delete;
+    ~TextStore() {
+        for (const Chunk& c : chunks) page_memory::give_back(c.data, c.size);
+    }
+    // A chunk of at least `bytes`, listed at the end. When either step
+    // fails the store is as it was, apart from spare capacity.
+    Chunk& add_chunk(std::size_t bytes) {
+        if (chunks.size() >= std::numeric_limits<std::uint32_t>::max())
+            throw std::length_error("table arena full");
+        room_for_one(chunks);
+        Chunk c;
+        c.size = bytes;
+        c.data = page_memory::take(c.size);
+        chunks.push_back(c);
+        return chunks.back();
+    }
+    const char* at(std::uint32_t chunk, std::size_t off) const { return chunks[chunk].data + off; }
+
+    std::vector<Chunk> chunks;
+};
+
+void StringTable::BlockFree::operator()(CellRec* block) const {
+    if (bytes == 0)
+        delete[] block;
+    else
+        page_memory::give_back(reinterpret_cast<char*>(block), bytes);
+}
 
 StringTable::StringTable(int col_count) : cols_(col_count < 1 ? 1 : col_count) {
     SetRowCount(2);
@@ -59,7 +114,7 @@ void StringTable::ensure_rows(int rows) {
         want = std::min(want, kBlockRows);
         // Made and filled before anything changes, so a failed allocation
         // leaves the table as it was.
-        std::unique_ptr<CellRec[]> block(new CellRec[static_cast<std::size_t>(want) * cols_]());
+        Block block = want < kBlockRows ? small_block(want) : full_block();
         if (blocks_.empty()) {
             blocks_.push_back(std::move(block));
         } else {
@@ -71,16 +126,27 @@ void StringTable::ensure_rows(int rows) {
     }
     while (allocated_rows_ < rows) {
         // Owned before the list grows, so a list that cannot grow frees it.
-        std::unique_ptr<CellRec[]> block(
-            new CellRec[static_cast<std::size_t>(kBlockRows) * cols_]());
-        blocks_.push_back(std::move(block));
+        room_for_one(blocks_);
+        blocks_.push_back(full_block());
         allocated_rows_ += kBlockRows;
     }
 }
 
+StringTable::Block StringTable::small_block(int rows) const {
+    return Block(new CellRec[static_cast<std::size_t>(rows) * cols_](), BlockFree{});
+}
+
+StringTable::Block StringTable::full_block() const {
+    std::size_t bytes = sizeof(CellRec) * kBlockRows * static_cast<std::size_t>(cols_);
+    // Zero records are empty cells; CellRec is a plain 64-bit word.
+    char* raw = page_memory::take_zeroed(bytes);
+    return Block(reinterpret_cast<CellRec*>(raw), BlockFree{bytes});
+}
+
 std::size_t StringTable::arena_bytes() const {
     std::size_t n = 0;
-    for (const auto& c : arena_.chunks) n += c.size;
+    if (arena_.store)
+        for (const auto& c : arena_.store->chunks) n += c.size;
     n += longs_.capacity() * sizeof(LongText);
     if (shared_) n += shared_->bytes();
     return n + static_cast<std::size_t>(allocated_rows_) * cols_ * sizeof(CellRec);
@@ -92,25 +158,23 @@ std::string_view StringTable::text_of(const CellRec& c) const {
     if (tag <= kInline) return std::string_view(reinterpret_cast<const char*>(&c.v), tag);
     switch (kind_of(v)) {
     case kArena:
-        return std::string_view(
-            arena_.chunks[(v >> (kLenBits + kOffBits)) & kChunkMask].data.get() +
-                ((v >> kLenBits) & kOffMask),
-            v & kLenMask);
+        return std::string_view(arena_.store->at(record_chunk(v), record_off(v)), v & kLenMask);
     case kLong: {
         const LongText& t = longs_[static_cast<std::uint32_t>(v)];
-        return std::string_view(arena_.chunks[t.chunk].data.get() + t.off, t.len);
+        return std::string_view(arena_.store->at(t.chunk, t.off), t.len);
     }
-    default:
+    case kShared:
         return shared_->text(static_cast<std::uint32_t>(v));
+    default:
+        return std::string_view(foreign_->at(record_chunk(v), record_off(v)), v & kLenMask);
     }
 }
 
 StringTable::CellRec StringTable::reference(std::vector<LongText>& longs, std::uint32_t chunk,
                                             std::size_t off, std::size_t len) {
     CellRec c;
-    if (chunk <= kChunkMask && off <= kOffMask && len <= kLenMask) {
-        c.v = kRef | kArena << kKindShift | std::uint64_t(chunk) << (kLenBits + kOffBits) |
-              std::uint64_t(off) << kLenBits | len;
+    if (fits_record(chunk, off, len)) {
+        c.v = place_record(kArena, chunk, off, len);
         return c;
     }
     if (longs.size() >= std::numeric_limits<std::uint32_t>::max())
@@ -131,47 +195,42 @@ void StringTable::release(CellRec& c) {
     case kLong:
         live_bytes_ -= longs_[static_cast<std::uint32_t>(v)].len;
         break;
-    default:
+    case kShared:
         if (--shared_refs_ == 0) shared_->clear();
+        break;
+    default:
+        // The other table's bytes are let go with the last cell showing them.
+        if (--foreign_refs_ == 0) foreign_.reset();
         break;
     }
 }
 
 char* StringTable::Arena::allocate(std::size_t n, std::uint32_t& chunk, std::size_t& off) {
-    if (chunks.size() >= std::numeric_limits<std::uint32_t>::max())
-        throw std::length_error("table arena full");
-    // The chunk is made, then listed: when either fails the arena is as it
-    // was, apart from spare capacity.
-    room_for_one(chunks);
+    if (!store) store = std::make_shared<TextStore>();
+    std::vector<TextStore::Chunk>& chunks = store->chunks;
     if (n > next_size / 2) {
         // A long text gets a chunk to itself, so the general chunk in use
         // keeps filling with the small ones.
-        Chunk ch;
-        ch.data.reset(new char[n]);
-        ch.size = n;
+        TextStore::Chunk& ch = store->add_chunk(n);
         ch.used = n;
-        chunks.push_back(std::move(ch));
         used += n;
         chunk = static_cast<std::uint32_t>(chunks.size() - 1);
         off = 0;
-        return chunks.back().data.get();
+        return ch.data;
     }
     if (current < 0 || chunks[static_cast<std::size_t>(current)].size -
                                chunks[static_cast<std::size_t>(current)].used <
                            n) {
-        Chunk ch;
-        ch.data.reset(new char[next_size]);
-        ch.size = next_size;
-        chunks.push_back(std::move(ch));
+        store->add_chunk(next_size);
         current = static_cast<int>(chunks.size() - 1);
         next_size = std::min(next_size * 2, kMaxChunk);
     }
-    Chunk& ch = chunks[static_cast<std::size_t>(current)];
+    TextStore::Chunk& ch = chunks[static_cast<std::size_t>(current)];
     chunk = static_cast<std::uint32_t>(current);
     off = ch.used;
     ch.used += n;
     used += n;
-    return ch.data.get() + off;
+    return ch.data + off;
 }
 
 void StringTable::store(int col, CellRec& c, std::string_view text) {
@@ -198,12 +257,12 @@ void StringTable::store(int col, CellRec& c, std::string_view text) {
         return;
     }
     const std::uint64_t v = c.v;
-    if (v & kRef) {
+    if ((v & kRef) && arena_.sole_owner()) {
         // Overwrite in place when the new text fits where the old one is;
-        // the source may overlap the cell itself.
+        // the source may overlap the cell itself. Not while another table
+        // points into these bytes.
         if (kind_of(v) == kArena && n <= (v & kLenMask)) {
-            char* at = arena_.chunks[(v >> (kLenBits + kOffBits)) & kChunkMask].data.get() +
-                       ((v >> kLenBits) & kOffMask);
+            char* at = const_cast<char*>(arena_.store->at(record_chunk(v), record_off(v)));
             std::memmove(at, text.data(), n);
             live_bytes_ -= (v & kLenMask) - n;
             c.v = (v & ~kLenMask) | n;
@@ -212,7 +271,7 @@ void StringTable::store(int col, CellRec& c, std::string_view text) {
         if (kind_of(v) == kLong) {
             LongText& t = longs_[static_cast<std::uint32_t>(v)];
             if (n <= t.len) {
-                std::memmove(arena_.chunks[t.chunk].data.get() + t.off, text.data(), n);
+                std::memmove(const_cast<char*>(arena_.store->at(t.chunk, t.off)), text.data(), n);
                 live_bytes_ -= t.len - n;
                 t.len = n;
                 return;
@@ -231,14 +290,47 @@ void StringTable::store(int col, CellRec& c, std::string_view text) {
     live_bytes_ += n;
 }
 
+void StringTable::store(int col, CellRec& c, const TextRef& text) {
+    const std::size_t n = text.text_.size();
+    // Short texts sit in the record, shared ones in the pool; a text of this
+    // table's own chunks is copied, since its bytes may be overwritten in
+    // place.
+    if (n <= kInline || (n <= kMaxShared && shared_column(col)) || !text.store_ ||
+        text.store_ == arena_.store.get() || !fits_record(text.chunk_, text.off_, n)) {
+        store(col, c, text.text_);
+        return;
+    }
+    if (text.store_ != foreign_.get()) {
+        // One other table at a time: while cells still point into another
+        // one, the text is copied.
+        if (foreign_refs_ > 0) {
+            store(col, c, text.text_);
+            return;
+        }
+        foreign_ = text.store_->shared_from_this();
+    }
+    // Counted first, so that letting go of the cell's old text, the last
+    // one into the same table, keeps the store.
+    ++foreign_refs_;
+    release(c);
+    c.v = place_record(kForeign, text.chunk_, text.off_, n);
+}
+
 void StringTable::maybe_compact() {
-    if (live_bytes_ == 0 && !arena_.chunks.empty()) {
+    if (live_bytes_ == 0 && arena_.store) {
         arena_ = Arena{};
         longs_.clear();
         return;
     }
     if (arena_.used > 2 * live_bytes_ + kCompactSlack) compact();
 }
+
+namespace {
+// The kinds whose bytes lie in the table's own arena.
+bool owned_kind(std::uint64_t v) {
+    return kind_of(v) == kArena || kind_of(v) == kLong;
+}
+} // namespace
 
 void StringTable::compact() {
     // The texts are copied into a fresh arena and the cells learn their new
@@ -251,13 +343,13 @@ void StringTable::compact() {
     for (int r = 0; r < rows_; ++r)
         for (int col = 0; col < cols_; ++col) {
             const std::uint64_t v = rec(col, r).v;
-            if ((v & kRef) && kind_of(v) != kShared) ++refs;
+            if ((v & kRef) && owned_kind(v)) ++refs;
         }
     moved.reserve(refs);
     for (int r = 0; r < rows_; ++r) {
         for (int col = 0; col < cols_; ++col) {
             const std::uint64_t v = rec(col, r).v;
-            if (!(v & kRef) || kind_of(v) == kShared) continue;
+            if (!(v & kRef) || !owned_kind(v)) continue;
             const std::string_view text = text_of(rec(col, r));
             std::uint32_t chunk = 0;
             std::size_t off = 0;
@@ -270,7 +362,7 @@ void StringTable::compact() {
     for (int r = 0; r < rows_; ++r) {
         for (int col = 0; col < cols_; ++col) {
             CellRec& c = rec(col, r);
-            if ((c.v & kRef) && kind_of(c.v) != kShared) c.v = moved[i++];
+            if ((c.v & kRef) && owned_kind(c.v)) c.v = moved[i++];
         }
     }
     arena_ = std::move(fresh);
@@ -308,8 +400,55 @@ void StringTable::SetCell(int col, int row, std::string_view text) {
     store(col, rec(col, row), text);
 }
 
+bool StringTable::TextKey(int col, int row, std::uint64_t& key) const {
+    if (col < 0 || col >= cols_ || row < 0 || row >= rows_) return false;
+    // An inline record is its text; a shared one names its text in the
+    // table's one pool, where each text is kept once. The two never meet:
+    // only the second has the top bit set.
+    const std::uint64_t v = rec(col, row).v;
+    if ((v & kRef) && kind_of(v) != kShared) return false;
+    key = v;
+    return true;
+}
+
+TextRef StringTable::CellRef(int col, int row) const {
+    TextRef r;
+    if (col < 0 || col >= cols_ || row < 0 || row >= rows_) return r;
+    const std::uint64_t v = rec(col, row).v;
+    r.text_ = text_of(rec(col, row));
+    if (!(v & kRef)) return r;
+    switch (kind_of(v)) {
+    case kArena:
+    case kForeign:
+        r.store_ = kind_of(v) == kArena ? arena_.store.get() : foreign_.get();
+        r.chunk_ = record_chunk(v);
+        r.off_ = record_off(v);
+        break;
+    case kLong: {
+        const LongText& t = longs_[static_cast<std::uint32_t>(v)];
+        r.store_ = arena_.store.get();
+        r.chunk_ = t.chunk;
+        r.off_ = t.off;
+        break;
+    }
+    default:
+        break;
+    }
+    return r;
+}
+
+void StringTable::SetCellRef(int col, int row, const TextRef& text) {
+    if (col < 0 || col >= cols_ || row < 0 || row >= rows_) return;
+    ++revision_;
+    store(col, rec(col, row), text);
+}
+
 void StringTable::SetSlotCell(int col, std::string_view text) {
     SetCell(col, rows_ - 1, text);
+}
+
+void StringTable::SetSlotCellRef(int col, const TextRef& text) {
+    SetCellRef(col, rows_ - 1, text);
 }
 
 void StringTable::CommitSlot() {
@@ -402,8 +541,8 @@ StringTable::LineLoader::LineLoader(StringTable& table) : t_(table) {}
 std::span<char> StringTable::LineLoader::space(std::size_t want) {
     if (want == 0) want = kLoadBlock;
     if (chunk_ >= 0) {
-        Chunk& ch = t_.arena_.chunks[static_cast<std::size_t>(chunk_)];
-        if (ch.size - end_ >= want) return {ch.data.get() + end_, ch.size - end_};
+        TextStore::Chunk& ch = t_.arena_.store->chunks[static_cast<std::size_t>(chunk_)];
+        if (ch.size - end_ >= want) return {ch.data + end_, ch.size - end_};
     }
     // A fresh chunk, the unfinished line moved to its start so that every
     // line stays whole in one chunk.
@@ -411,22 +550,31 @@ std::span<char> StringTable::LineLoader::space(std::size_t want) {
     if (pending > std::numeric_limits<std::size_t>::max() / 4 - want)
         throw std::length_error("line too long");
     const std::size_t size = std::max(kLoadChunk, 2 * pending + want);
-    std::vector<Chunk>& chunks = t_.arena_.chunks;
-    if (chunks.size() >= std::numeric_limits<std::uint32_t>::max())
-        throw std::length_error("table arena full");
-    room_for_one(chunks);
-    Chunk ch;
-    ch.data.reset(new char[size]);
-    ch.size = size;
-    if (pending > 0)
-        std::memcpy(ch.data.get(), chunks[static_cast<std::size_t>(chunk_)].data.get() + begin_,
-                    pending);
-    chunks.push_back(std::move(ch));
+    Arena& arena = t_.arena_;
+    if (!arena.store) arena.store = std::make_shared<TextStore>();
+    // The unfinished line is read from the old chunk before the new one is
+    // listed, which may move the list.
+    const char* rest =
+        chunk_ >= 0 ? arena.store->at(static_cast<std::uint32_t>(chunk_), begin_) : nullptr;
+    TextStore::Chunk fresh_chunk;
+    fresh_chunk.size = size;
+    fresh_chunk.data = page_memory::take(fresh_chunk.size);
+    if (pending > 0) std::memcpy(fresh_chunk.data, rest, pending);
+    std::vector<TextStore::Chunk>& chunks = arena.store->chunks;
+    try {
+        if (chunks.size() >= std::numeric_limits<std::uint32_t>::max())
+            throw std::length_error("table arena full");
+        room_for_one(chunks);
+    } catch (...) {
+        page_memory::give_back(fresh_chunk.data, fresh_chunk.size);
+        throw;
+    }
+    chunks.push_back(fresh_chunk);
     chunk_ = static_cast<int>(chunks.size() - 1);
     begin_ = 0;
     end_ = pending;
-    Chunk& fresh = chunks.back();
-    return {fresh.data.get() + end_, fresh.size - end_};
+    TextStore::Chunk& fresh = chunks.back();
+    return {fresh.data + end_, fresh.size - end_};
 }
 
 namespace {
@@ -448,7 +596,7 @@ std::size_t StringTable::LineLoader::append_lines(char* line, char* from, char* 
     // kept in registers, they cost nothing per line.
     StringTable& t = t_;
     const auto chunk = static_cast<std::uint32_t>(chunk_);
-    char* const base = t.arena_.chunks[static_cast<std::size_t>(chunk_)].data.get();
+    char* const base = t.arena_.store->chunks[static_cast<std::size_t>(chunk_)].data;
     int rows = t.rows_;
     std::size_t live = 0, used = 0, lines = 0;
     const auto settle = [&] {
@@ -480,9 +628,8 @@ std::size_t StringTable::LineLoader::append_lines(char* line, char* from, char* 
         const auto off = static_cast<std::size_t>(line - base);
         if (len == 0)
             c.v = 0;
-        else if (chunk <= kChunkMask && off <= kOffMask && len <= kLenMask)
-            c.v = kRef | std::uint64_t(chunk) << (kLenBits + kOffBits) |
-                  std::uint64_t(off) << kLenBits | len;
+        else if (fits_record(chunk, off, len))
+            c.v = place_record(kArena, chunk, off, len);
         else {
             settle();
             c = reference(t.longs_, chunk, off, len);
@@ -501,8 +648,8 @@ std::size_t StringTable::LineLoader::append_lines(char* line, char* from, char* 
 
 std::size_t StringTable::LineLoader::commit(std::size_t n) {
     if (stopped_ || n == 0 || chunk_ < 0) return 0;
-    Chunk& ch = t_.arena_.chunks[static_cast<std::size_t>(chunk_)];
-    char* base = ch.data.get();
+    TextStore::Chunk& ch = t_.arena_.store->chunks[static_cast<std::size_t>(chunk_)];
+    char* base = ch.data;
     char* fresh = base + end_;
     if (void* z = std::memchr(fresh, 26, n)) {
         n = static_cast<std::size_t>(static_cast<char*>(z) - fresh);
@@ -524,8 +671,8 @@ std::size_t StringTable::LineLoader::commit(std::size_t n) {
 
 bool StringTable::LineLoader::finish() {
     if (chunk_ < 0 || end_ == begin_) return false;
-    Chunk& ch = t_.arena_.chunks[static_cast<std::size_t>(chunk_)];
-    char* base = ch.data.get();
+    TextStore::Chunk& ch = t_.arena_.store->chunks[static_cast<std::size_t>(chunk_)];
+    char* base = ch.data;
     append_lines(base + begin_, base + begin_, base + end_, pending_cr_, true);
     ch.used = end_;
     pending_cr_ = false;

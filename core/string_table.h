@@ -13,6 +13,17 @@
 // once per distinct text and every cell holding one points to it, for columns
 // that repeat a few thousand texts over millions of rows.
 //
+// A cell can also point into another table's bytes (SetCellRef):
+// a result cell cut from a loaded line (a metric value, a line time) refers
+// to the line's bytes instead of copying them. The table then holds a share
+// of the other table's storage, so the cell reads the same text while the
+// other table is changed, cleared or loaded anew, until the cell itself is
+// overwritten or cleared. Bytes that another table points into are never
+// overwritten in place.
+//
+// The chunks and row records come from page_memory: big blocks the kernel
+// may back with huge pages, reused after a table lets them go.
+//
 // A text returned by Cell() stays valid until the next write of that cell or
 // the next structural change of the same table (CommitSlot, AppendRow,
 // AssignRow, CopyRow into it, ResetTable, ClearRow, TrimTable, SetRowCount,
@@ -30,6 +41,37 @@ namespace kavro {
 
 class StringTable;
 class TextPool;
+class TextStore;
+
+// A text that lies in a table's storage, with where it lies there: a cell's
+// text or a piece of one. Writing it into a table (SetCellRef, SetSlotCellRef)
+// makes a cell that points to these bytes where it can, and a copy where it
+// cannot; the cell reads back the same text either way. Valid as long as a
+// string_view from Cell() of the same cell would be.
+class TextRef {
+public:
+    TextRef() = default;
+    // A text of no table: written by copy.
+    explicit TextRef(std::string_view text) : text_(text) {}
+
+    std::string_view text() const { return text_; }
+    // The part of this text that `part` views; `part` must lie within
+    // text() (as every cut of it does).
+    TextRef piece(std::string_view part) const {
+        if (part.empty()) return TextRef();
+        TextRef r = *this;
+        r.text_ = part;
+        r.off_ = off_ + static_cast<std::size_t>(part.data() - text_.data());
+        return r;
+    }
+
+private:
+    friend class StringTable;
+    std::string_view text_;
+    const TextStore* store_ = nullptr; // null: not in a table's chunks
+    std::uint32_t chunk_ = 0;
+    std::size_t off_ = 0; // of text_ in the chunk
+};
 
 // A live, read-only view of one column: entry i reads cell (column, i) at the
 // moment it is read, so rows moved after the view was taken are seen at once.
@@ -62,8 +104,15 @@ public:
 
     std::string_view Cell(int col, int row) const;
     void SetCell(int col, int row, std::string_view text);
+    // The cell's text with where it lies, for pieces of it to be written
+    // into other tables as references.
+    TextRef CellRef(int col, int row) const;
+    // As SetCell(col, row, text.text()), pointing to text's bytes where they
+    // lie in another table's chunks (see the top of this file).
+    void SetCellRef(int col, int row, const TextRef& text);
 
     void SetSlotCell(int col, std::string_view text);
+    void SetSlotCellRef(int col, const TextRef& text);
     void CommitSlot();
     // SetSlotCell for column 0, 1, ... in order, then CommitSlot.
     void AppendRow(std::initializer_list<std::string_view> texts);
@@ -86,6 +135,14 @@ public:
     void SwapRows(int i, int j);
 
     ColumnView GetColumnView(int col) const { return ColumnView(*this, col); }
+
+    // A number that stands for the cell's text within this table, for
+    // grouping millions of cells by their text without reading or hashing
+    // it: two cells with a key have the same key exactly when their texts
+    // are equal. Only a text kept in its record (7 bytes or less) or shared
+    // (intern_column) has one; false for any other, whose text is to be
+    // compared instead. Valid until the cell or the table changes.
+    bool TextKey(int col, int row, std::uint64_t& key) const;
 
     // Bumped by every change; views refresh only tables whose revision moved.
     std::uint64_t revision() const { return revision_; }
@@ -150,32 +207,40 @@ private:
     // the rest holds:
     //   0        the empty text (the whole record is 0);
     //   1 to 7   a text of that length in bytes 0 to 6;
-    //   bit 7    a reference: kind in bits 61-62 (arena, long, shared), then
+    //   bit 7    a reference: kind in bits 61-62 (arena, long, shared,
+    //            foreign), then
     //            arena: chunk (17 bits), offset (26), length (18);
     //            long:  index into longs_ (for texts that do not fit those);
-    //            shared: id of the column's shared text.
+    //            shared: id of the column's shared text;
+    //            foreign: as arena, in the chunks of foreign_.
     struct CellRec {
         std::uint64_t v = 0;
-    };
-    struct Chunk {
-        std::unique_ptr<char[]> data;
-        std::size_t size = 0;
-        std::size_t used = 0;
     };
     struct LongText {
         std::uint32_t chunk = 0;
         std::size_t off = 0;
         std::size_t len = 0;
     };
-    // The chunks that out-of-line texts live in. Chunks never move, so a
-    // text stays where it was written until the table compacts.
+    // The chunks that out-of-line texts live in, in a store other tables may
+    // share (see TextRef). Chunks never move, so a text stays where it was
+    // written until the table compacts into a fresh store.
     struct Arena {
-        std::vector<Chunk> chunks;
+        std::shared_ptr<TextStore> store;
         int current = -1; // general chunk that small texts fill
         std::size_t next_size = 4096;
         std::size_t used = 0; // bytes handed out
         char* allocate(std::size_t n, std::uint32_t& chunk, std::size_t& off);
+        // True while no other table points into the chunks, so a text may be
+        // overwritten where it is.
+        bool sole_owner() const { return !store || store.use_count() == 1; }
     };
+    // One block of row records: a small doubling first block of its own, or
+    // a full block of kBlockRows rows from page_memory.
+    struct BlockFree {
+        std::size_t bytes = 0; // 0: the small first block
+        void operator()(CellRec* block) const;
+    };
+    using Block = std::unique_ptr<CellRec[], BlockFree>;
     static constexpr int kBlockShift = 12;
     static constexpr int kBlockRows = 1 << kBlockShift;
     // Rows of the first block of a new table; it doubles as rows arrive.
@@ -191,8 +256,11 @@ private:
     }
     std::string_view text_of(const CellRec& c) const;
     void ensure_rows(int rows);
+    Block small_block(int rows) const;
+    Block full_block() const;
     void release(CellRec& c);
     void store(int col, CellRec& c, std::string_view text);
+    void store(int col, CellRec& c, const TextRef& text);
     static CellRec reference(std::vector<LongText>& longs, std::uint32_t chunk, std::size_t off,
                              std::size_t len);
     void maybe_compact();
@@ -204,13 +272,17 @@ private:
     int cols_;
     int rows_ = 0;
     int allocated_rows_ = 0;
-    std::vector<std::unique_ptr<CellRec[]>> blocks_;
+    std::vector<Block> blocks_;
     Arena arena_;
     std::vector<LongText> longs_;
     std::size_t live_bytes_ = 0; // bytes of the arena that cells show
     std::vector<char> shared_cols_;
     std::unique_ptr<TextPool> shared_;
     std::size_t shared_refs_ = 0; // cells that show a shared text
+    // The storage of another table that foreign cells point into, held for
+    // as long as one does.
+    std::shared_ptr<const TextStore> foreign_;
+    std::size_t foreign_refs_ = 0;
     std::uint64_t revision_ = 0;
 };
 

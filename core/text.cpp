@@ -3,20 +3,51 @@
 #include <algorithm>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace kavro {
 
 int Pos(std::string_view x, std::string_view t) {
     if (x.empty() || t.empty() || x.size() > t.size()) return 0;
-    const void* at;
-    if (x.size() == 1) {
-        at = std::memchr(t.data(), x[0], t.size());
-    } else {
-        // glibc's memmem does not stop at every occurrence of the first
-        // character, which matters for markers such as " U " in lines full
-        // of blanks.
-        at = ::memmem(t.data(), t.size(), x.data(), x.size());
+    const std::size_t at = find_text(t, x);
+    return at == std::string_view::npos ? 0 : static_cast<int>(at) + 1;
+}
+
+std::size_t find_text(std::string_view t, std::string_view x, std::size_t from) {
+    const std::size_t n = t.size(), m = x.size();
+    if (m == 0 || from > n || m > n - from) return std::string_view::npos;
+    const char* s = t.data();
+    if (m == 1) {
+        const void* at = std::memchr(s + from, x[0], n - from);
+        return at ? static_cast<std::size_t>(static_cast<const char*>(at) - s)
+                  : std::string_view::npos;
     }
-    return at ? static_cast<int>(static_cast<const char*>(at) - t.data()) + 1 : 0;
+    const char first = x[0], last = x[m - 1];
+    const char* middle = x.data() + 1;
+    const std::size_t inner = m - 2;
+    std::size_t i = from;
+#if defined(__SSE2__)
+    // Candidates i .. i+15 at once: their first bytes from i, their last
+    // bytes from i+m-1; only where both match is the rest compared.
+    const __m128i f = _mm_set1_epi8(first), l = _mm_set1_epi8(last);
+    for (; i + m - 1 + 16 <= n; i += 16) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + m - 1));
+        auto mask = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, f), _mm_cmpeq_epi8(b, l))));
+        while (mask != 0) {
+            const auto k = static_cast<std::size_t>(__builtin_ctz(mask));
+            if (std::memcmp(s + i + k + 1, middle, inner) == 0) return i + k;
+            mask &= mask - 1;
+        }
+    }
+#endif
+    for (; i + m <= n; ++i)
+        if (s[i] == first && s[i + m - 1] == last && std::memcmp(s + i + 1, middle, inner) == 0)
+            return i;
+    return std::string_view::npos;
 }
 
 std::string_view Copy(std::string_view t, long long p, long long n) {
@@ -38,7 +69,9 @@ std::string_view TextAfter(std::string_view t, std::string_view x) {
     return Copy(t, static_cast<long long>(Pos(x, t)) + 1, static_cast<long long>(t.size()));
 }
 
-static bool is_space(char c) { return static_cast<unsigned char>(c) <= 32; }
+static bool is_space(char c) {
+    return static_cast<unsigned char>(c) <= 32;
+}
 
 std::string_view TrimLeft(std::string_view t) {
     std::size_t i = 0;
@@ -52,7 +85,9 @@ std::string_view TrimRight(std::string_view t) {
     return t.substr(0, n);
 }
 
-std::string_view Trim(std::string_view t) { return TrimRight(TrimLeft(t)); }
+std::string_view Trim(std::string_view t) {
+    return TrimRight(TrimLeft(t));
+}
 
 std::string RemoveBlanks(std::string_view t) {
     std::string out;

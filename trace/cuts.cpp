@@ -22,7 +22,8 @@ int rule_position(std::string_view rule, std::string_view line) {
     if (rule.empty()) return 0;
     // The search starts at the second character: an occurrence at the start
     // of the line never counts.
-    for (auto at = line.find(rule, 1); at != std::string_view::npos; at = line.find(rule, at + 1))
+    for (auto at = find_text(line, rule, 1); at != std::string_view::npos;
+         at = find_text(line, rule, at + 1))
         if (!is_word_char(line[at - 1])) return static_cast<int>(at) + 1;
     return 0;
 }
@@ -45,8 +46,12 @@ std::string_view cut_before(std::string_view text, int p) {
 
 std::string_view event_name(std::string_view line, std::string_view identifier,
                             std::string_view container) {
-    std::string_view e = Copy(
-        line, static_cast<long long>(Pos(identifier, line)) + Length(identifier), Length(line));
+    return event_name_at(line, Pos(identifier, line), identifier, container);
+}
+
+std::string_view event_name_at(std::string_view line, int at, std::string_view identifier,
+                               std::string_view container) {
+    std::string_view e = Copy(line, static_cast<long long>(at) + Length(identifier), Length(line));
     // Through the first character of the first container occurrence, then up
     // to the next occurrence.
     e = drop_front(e, Pos(container, e));
@@ -63,22 +68,30 @@ std::string_view line_time(std::string_view line) {
     return Copy(line, static_cast<long long>(Pos("tim=", line)) + 4, Length(line));
 }
 
-bool LineCuts::passes_identifier(std::string_view identifier) {
+int LineCuts::identifier_position(std::string_view identifier) {
     if (!identifier_known_ || identifier != identifier_) {
-        has_identifier_ = kavro::passes_identifier(line_, identifier);
+        // As passes_identifier and event_name would each find it.
+        identifier_pos_ = identifier.empty() ? 0 : Pos(identifier, line_);
         identifier_ = identifier;
         identifier_known_ = true;
     }
-    return has_identifier_;
+    return identifier_pos_;
+}
+
+bool LineCuts::passes_identifier(std::string_view identifier) {
+    return identifier_position(identifier) > 0;
 }
 
 int LineCuts::rule_position(std::string_view rule) {
-    if (!rule_known_ || rule != rule_) {
-        rule_position_ = kavro::rule_position(rule, line_);
-        rule_ = rule;
-        rule_known_ = true;
-    }
-    return rule_position_;
+    for (int i = 0; i < rules_known_; ++i)
+        if (rules_[i] == rule) return rule_positions_[i];
+    const int p = kavro::rule_position(rule, line_);
+    // Past the last slot the oldest rule makes room; the usual rules are
+    // far fewer.
+    const int slot = rules_known_ < kRules ? rules_known_++ : 0;
+    rules_[slot] = rule;
+    rule_positions_[slot] = p;
+    return p;
 }
 
 std::string_view LineCuts::cursor_reference() {
@@ -91,7 +104,7 @@ std::string_view LineCuts::cursor_reference() {
 
 std::string_view LineCuts::event_name(std::string_view identifier, std::string_view container) {
     if (!event_known_ || identifier != event_identifier_ || container != event_container_) {
-        event_ = kavro::event_name(line_, identifier, container);
+        event_ = event_name_at(line_, identifier_position(identifier), identifier, container);
         event_identifier_ = identifier;
         event_container_ = container;
         event_known_ = true;

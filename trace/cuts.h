@@ -4,6 +4,8 @@
 // cut returns a view into the line it was given, so a scan of millions of
 // lines copies nothing until a result cell is written.
 
+#include "core/string_table.h"
+
 #include <string_view>
 
 namespace kavro {
@@ -29,6 +31,9 @@ std::string_view cursor_reference(std::string_view line);
 // quotes of nam='...'.
 std::string_view event_name(std::string_view line, std::string_view identifier,
                             std::string_view container);
+// The same, given `at` = Pos(identifier, line).
+std::string_view event_name_at(std::string_view line, int at, std::string_view identifier,
+                               std::string_view container);
 
 // The 20 characters after the rule at `position`, trimmed on the left and
 // ended before the first `separator` (a blank on wait lines, a comma on
@@ -40,14 +45,21 @@ std::string_view rule_value(std::string_view line, int position, std::string_vie
 std::string_view line_time(std::string_view line);
 
 // One line as the line analyses of the scan see it. The cuts they share are
-// made once: each is worked out on first use and kept, the identifier test,
-// event name and rule position for the last identifier, container or rule
-// asked for. With the usual rules the three wait-line analyses share all
-// three, so a wait line is searched once for them instead of three times.
+// made once: each is worked out on first use and kept, the identifier test
+// and event name for the last identifier and container asked for, the
+// positions of the last few rules asked for. With the usual rules the three
+// wait-line analyses share all of them, so a wait line is searched once for
+// each text instead of once per analysis.
+//
+// A line read from its table cell keeps where its bytes lie, so that a cut
+// of it is written into a result table as a reference to the line (ref()).
 class LineCuts {
 public:
-    explicit LineCuts(std::string_view line) : line_(line) {}
+    explicit LineCuts(std::string_view line) : line_(line), ref_(line) {}
+    explicit LineCuts(const TextRef& line) : line_(line.text()), ref_(line) {}
     std::string_view text() const { return line_; }
+    // A cut of this line (a view into text()) as a text to write into a cell.
+    TextRef ref(std::string_view cut) const { return ref_.piece(cut); }
 
     bool passes_indicator(std::string_view indicator) const {
         return kavro::passes_indicator(line_, indicator);
@@ -59,12 +71,18 @@ public:
     std::string_view line_time();
 
 private:
+    int identifier_position(std::string_view identifier);
+
     std::string_view line_;
-    bool has_identifier_ = false, identifier_known_ = false;
+    TextRef ref_;
+    int identifier_pos_ = 0; // Pos(identifier_, line_)
+    bool identifier_known_ = false;
     std::string_view identifier_;
-    int rule_position_ = 0;
-    bool rule_known_ = false;
-    std::string_view rule_;
+    // The rules asked for so far, each with its position.
+    static constexpr int kRules = 8;
+    std::string_view rules_[kRules];
+    int rule_positions_[kRules] = {};
+    int rules_known_ = 0;
     std::string_view cursor_;
     bool cursor_known_ = false;
     std::string_view event_, event_identifier_, event_container_;

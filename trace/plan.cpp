@@ -31,6 +31,11 @@ private:
 } // namespace
 
 void extract_plan_line(std::string_view line, StringTable& execplan_grid, std::string& buffer) {
+    extract_plan_line(TextRef(line), execplan_grid, buffer);
+}
+
+void extract_plan_line(const TextRef& line_ref, StringTable& execplan_grid, std::string& buffer) {
+    const std::string_view line = line_ref.text();
     if (!BeginsWith(line, "STAT")) return;
     const std::string_view s = drop_front(line, static_cast<long long>(Pos("#", line)) - 1);
     buffer.assign(Copy(s, 1, static_cast<long long>(Pos(" ", s)) - 1));
@@ -38,9 +43,11 @@ void extract_plan_line(std::string_view line, StringTable& execplan_grid, std::s
     execplan_grid.SetSlotCell(execplan_grid_col::Cursor, buffer);
 
     PlanCursor at(s);
-    execplan_grid.SetSlotCell(execplan_grid_col::Count, at.value("cnt=", 3, " "));
+    // The plain cuts point to the line's bytes.
+    const auto cut = [&](std::string_view piece) { return line_ref.piece(piece); };
+    execplan_grid.SetSlotCellRef(execplan_grid_col::Count, cut(at.value("cnt=", 3, " ")));
     const int pos = StrToInt(at.value("pos=", 3, " "));
-    execplan_grid.SetSlotCell(execplan_grid_col::Object, at.value("obj=", 3, " "));
+    execplan_grid.SetSlotCellRef(execplan_grid_col::Object, cut(at.value("obj=", 3, " ")));
     // The skip of op= also drops the opening quote; the operation ends before
     // the blank that precedes "(cr".
     const std::string_view operation = at.value("op=", 3, "(cr", 2);
@@ -48,13 +55,13 @@ void extract_plan_line(std::string_view line, StringTable& execplan_grid, std::s
     buffer.assign(depth >= 1 ? static_cast<std::size_t>(2 * depth - 1) : 0, ' ');
     buffer.append(operation);
     execplan_grid.SetSlotCell(execplan_grid_col::Operation, buffer);
-    execplan_grid.SetSlotCell(execplan_grid_col::LogReads, at.value("cr=", 2, " "));
-    execplan_grid.SetSlotCell(execplan_grid_col::PhyReads, at.value("pr=", 2, " "));
-    execplan_grid.SetSlotCell(execplan_grid_col::PhyWrites, at.value("pw=", 2, " "));
-    execplan_grid.SetSlotCell(execplan_grid_col::Time, at.value("time=", 4, " "));
-    execplan_grid.SetSlotCell(execplan_grid_col::Cost, at.value("cost=", 4, " "));
-    execplan_grid.SetSlotCell(execplan_grid_col::Size, at.value("size=", 4, " "));
-    execplan_grid.SetSlotCell(execplan_grid_col::Cardinality, at.value("card=", 4, ")"));
+    execplan_grid.SetSlotCellRef(execplan_grid_col::LogReads, cut(at.value("cr=", 2, " ")));
+    execplan_grid.SetSlotCellRef(execplan_grid_col::PhyReads, cut(at.value("pr=", 2, " ")));
+    execplan_grid.SetSlotCellRef(execplan_grid_col::PhyWrites, cut(at.value("pw=", 2, " ")));
+    execplan_grid.SetSlotCellRef(execplan_grid_col::Time, cut(at.value("time=", 4, " ")));
+    execplan_grid.SetSlotCellRef(execplan_grid_col::Cost, cut(at.value("cost=", 4, " ")));
+    execplan_grid.SetSlotCellRef(execplan_grid_col::Size, cut(at.value("size=", 4, " ")));
+    execplan_grid.SetSlotCellRef(execplan_grid_col::Cardinality, cut(at.value("card=", 4, ")")));
     execplan_grid.CommitSlot();
 }
 

@@ -19,5 +19,8 @@ constexpr int kMaxPlanDepth = 1000;
 // an integer throws "'%s' is not a valid integer value", leaving the cells
 // cut before it in the append slot.
 void extract_plan_line(std::string_view line, StringTable& execplan_grid, std::string& buffer);
+// The same for a line read from its table cell: the cells that are plain
+// cuts of the line point to its bytes.
+void extract_plan_line(const TextRef& line, StringTable& execplan_grid, std::string& buffer);
 
 } // namespace kavro

@@ -37,6 +37,38 @@ struct RowSeries {
     std::vector<int> waits, fetches;
 };
 
+// The series of the titles met so far, by the text keys of the cells a
+// title is made of (StringTable::TextKey): rows whose cells have the same
+// keys have the same title, so a title is built and looked up once per
+// distinct pair of keys instead of once per row.
+class SeriesByKeys {
+public:
+    static constexpr int npos = -1;
+    int find(std::uint64_t a, std::uint64_t b) const {
+        const std::uint32_t id = index_.find(hash(a, b), [&](std::uint32_t i) {
+            return keys_[i] == Keys{a, b};
+        });
+        return id == FlatIndex::npos ? npos : series_[id];
+    }
+    void add(std::uint64_t a, std::uint64_t b, int series) {
+        room_for_one(keys_);
+        room_for_one(series_);
+        index_.reserve(keys_.size() + 1);
+        index_.insert(hash(a, b), static_cast<std::uint32_t>(keys_.size()));
+        keys_.push_back({a, b});
+        series_.push_back(series);
+    }
+
+private:
+    using Keys = std::pair<std::uint64_t, std::uint64_t>;
+    static std::uint64_t hash(std::uint64_t a, std::uint64_t b) {
+        return detail::mix64(a * 0x9E3779B97F4A7C15ull ^ detail::mix64(b));
+    }
+    FlatIndex index_;
+    std::vector<Keys> keys_;
+    std::vector<int> series_;
+};
+
 // One line series per distinct title, in the order the titles first occur;
 // a title that a series already bears creates nothing. The run starts with
 // no series, so every title ends with exactly one, whose index is kept per
@@ -65,23 +97,52 @@ RowSeries create_timeline_series(TracePage& page, PublishProgress& progress) {
     const StringTable& fetches = page.trace_detail2;
     out.waits.reserve(static_cast<std::size_t>(data_rows_end(waits) - 1));
     out.fetches.reserve(static_cast<std::size_t>(data_rows_end(fetches) - 1));
+    // A wait row's title is made of its Event and Metric Type, a fetch
+    // row's is its Event; a row whose cells have no key is looked up by its
+    // title text.
+    SeriesByKeys wait_keys, fetch_keys;
+    std::uint64_t a = 0, b = 0;
     for (int r = 1, end = data_rows_end(waits); r < end; ++r) {
         progress.step();
-        wait_series_title(waits, r, title);
-        out.waits.push_back(series_for(title));
+        int index = SeriesByKeys::npos;
+        const bool keyed = waits.TextKey(trace_detail_col::Event, r, a) &&
+                           waits.TextKey(trace_detail_col::Type, r, b);
+        if (keyed) index = wait_keys.find(a, b);
+        if (index == SeriesByKeys::npos) {
+            wait_series_title(waits, r, title);
+            index = series_for(title);
+            if (keyed) wait_keys.add(a, b, index);
+        }
+        out.waits.push_back(index);
     }
     for (int r = 1, end = data_rows_end(fetches); r < end; ++r) {
         progress.step();
-        out.fetches.push_back(series_for(fetches.Cell(trace_detail2_col::Event, r)));
+        int index = SeriesByKeys::npos;
+        const bool keyed = fetches.TextKey(trace_detail2_col::Event, r, a);
+        if (keyed) index = fetch_keys.find(a, 0);
+        if (index == SeriesByKeys::npos) {
+            index = series_for(fetches.Cell(trace_detail2_col::Event, r));
+            if (keyed) fetch_keys.add(a, 0, index);
+        }
+        out.fetches.push_back(index);
     }
     return out;
 }
 
-// Time, then value, converted for each row, in row order.
+// Time, then value, converted for each row, in row order. Each series gets
+// room for all its points first, so it grows once, to its size.
 void add_timeline_points(TracePage& page, const RowSeries& series, PublishProgress& progress) {
     const StringTable& waits = page.trace_detail;
     const StringTable& fetches = page.trace_detail2;
     Chart& graph = page.trace_graph;
+    std::vector<std::size_t> counts(static_cast<std::size_t>(graph.series_count()), 0);
+    for (const int s : series.waits) ++counts[static_cast<std::size_t>(s)];
+    for (const int s : series.fetches) ++counts[static_cast<std::size_t>(s)];
+    for (int s = 0; s < graph.series_count(); ++s) {
+        Series& target = graph.series(s);
+        const std::size_t n = counts[static_cast<std::size_t>(s)];
+        if (n > 0) target.reserve_points(static_cast<std::size_t>(target.point_count()) + n);
+    }
     for (std::size_t i = 0; i < series.waits.size(); ++i) {
         progress.step();
         const int r = static_cast<int>(i) + 1;

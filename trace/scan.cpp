@@ -31,8 +31,12 @@ void plot_wait_metrics(LineCuts& line, const LineRules& rules, StringTable& trac
             event.append(line.event_name(rules.identifier, rules.container));
             named = true;
         }
-        trace_detail.AppendRow(
-            {event, rule_value(line.text(), p, metric, " "), metric, line.line_time()});
+        trace_detail.SetSlotCell(trace_detail_col::Event, event);
+        trace_detail.SetSlotCellRef(trace_detail_col::Value,
+                                    line.ref(rule_value(line.text(), p, metric, " ")));
+        trace_detail.SetSlotCell(trace_detail_col::Type, metric);
+        trace_detail.SetSlotCellRef(trace_detail_col::Time, line.ref(line.line_time()));
+        trace_detail.CommitSlot();
     }
 }
 
@@ -49,7 +53,11 @@ void plot_fetch_metrics(LineCuts& line, const LineRules& rules, StringTable& tra
         event.push_back('(');
         event.append(metric);
         event.push_back(')');
-        trace_detail2.AppendRow({event, rule_value(line.text(), p, metric, ","), line.line_time()});
+        trace_detail2.SetSlotCell(trace_detail2_col::Event, event);
+        trace_detail2.SetSlotCellRef(trace_detail2_col::Value,
+                                     line.ref(rule_value(line.text(), p, metric, ",")));
+        trace_detail2.SetSlotCellRef(trace_detail2_col::Time, line.ref(line.line_time()));
+        trace_detail2.CommitSlot();
     }
 }
 
@@ -78,15 +86,16 @@ void scan_trace(TracePage& page, const ScanRules& rules) {
         for (int r = 1; r < rows; ++r) {
             progress_step(static_cast<std::uint64_t>(r), static_cast<std::uint64_t>(rows),
                           "Anlayze SQL Trace File");
-            const std::string_view text = lines.Cell(0, r);
+            const TextRef ref = lines.CellRef(0, r);
+            const std::string_view text = ref.text();
             if (text.empty()) continue;
-            LineCuts line(text);
+            LineCuts line(ref);
             plot_wait_metrics(line, rules.general_wait, page.trace_detail, buffer);
             plot_fetch_metrics(line, rules.general_fetch, page.trace_detail2, buffer);
             count_wait_events(line, rules.events_wait, touch_grid1, buffer);
             count_fetch_metrics(line, rules.events_fetch, touch_grid1, buffer);
             count_blocks(line, rules.blocks, touch_grid2, buffer);
-            extract_plan_line(text, page.execplan_grid, buffer);
+            extract_plan_line(ref, page.execplan_grid, buffer);
         }
     } catch (...) {
         // Not handled here: the touch sums updated before the error are

@@ -51,7 +51,8 @@ void TouchTable::store(Number& n, int col, int row, double value) {
     n.pending = false;
 }
 
-void TouchTable::add(std::string_view key, std::string_view value) {
+void TouchTable::add(std::string_view key, const TextRef& value_ref) {
+    const std::string_view value = value_ref.text();
     const std::uint64_t hash = hash_text(key);
     const std::uint32_t id = keys_.find(key, hash);
     if (id == TextPool::npos) {
@@ -61,7 +62,10 @@ void TouchTable::add(std::string_view key, std::string_view value) {
         r.count.known = true;
         // Room first, so that the row, once in the table, is indexed too.
         room_for_one(rows_);
-        table_.AppendRow({key, value, "1"});
+        table_.SetSlotCell(touch_grid_col::Event, key);
+        table_.SetSlotCellRef(touch_grid_col::Time, value_ref);
+        table_.SetSlotCell(touch_grid_col::Count, "1");
+        table_.CommitSlot();
         keys_.add(key, hash);
         rows_.push_back(r);
         return;
@@ -104,7 +108,7 @@ void count_wait_events(LineCuts& line, const LineRules& rules, TouchTable& touch
             key.append(line.event_name(rules.identifier, rules.container));
             keyed = true;
         }
-        touch_grid1.add(key, rule_value(line.text(), p, metric, " "));
+        touch_grid1.add(key, line.ref(rule_value(line.text(), p, metric, " ")));
     }
 }
 
@@ -119,7 +123,7 @@ void count_fetch_metrics(LineCuts& line, const LineRules& rules, TouchTable& tou
         key.push_back('(');
         key.append(metric);
         key.push_back(')');
-        touch_grid1.add(key, rule_value(line.text(), p, metric, ","));
+        touch_grid1.add(key, line.ref(rule_value(line.text(), p, metric, ",")));
     }
 }
 
@@ -139,7 +143,7 @@ void count_blocks(LineCuts& line, const LineRules& rules, TouchTable& touch_grid
         key.push_back('(');
         key.append(object);
         key.push_back(')');
-        touch_grid2.add(key, rule_value(line.text(), p, metric, " "));
+        touch_grid2.add(key, line.ref(rule_value(line.text(), p, metric, " ")));
     }
 }
 

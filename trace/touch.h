@@ -32,7 +32,10 @@ public:
     // known key has the value added to its Time and 1 to its Count. Throws
     // "'%s' is not a valid floating point value" for a Time or value that is
     // not a number, leaving the row as it was.
-    void add(std::string_view key, std::string_view value);
+    void add(std::string_view key, std::string_view value) { add(key, TextRef(value)); }
+    // The same with a value cut from a loaded line: a new row's value cell
+    // points to the line's bytes.
+    void add(std::string_view key, const TextRef& value);
 
     void flush();
 

@@ -119,3 +119,36 @@ TEST(TraceScan, EmptyTraceStillPublishes) {
     EXPECT_TRUE(rows(t.page().trace_detail).empty());
     EXPECT_TRUE(analyze_tab_in_front(t.page()));
 }
+
+// The result cells cut from the lines point into trace_grid's storage: a new
+// load or Clear All of the lines must leave what they read as it was.
+TEST(TraceScan, ResultsReadTheSameWhenTheLinesAreReplaced) {
+    TraceForm t;
+    t.wait_rules({"ela=", "obj#="}, {"ela="}, {"obj#="});
+    t.fetch_rules({"cr=", "e="}, {"e="});
+    const std::vector<std::string> trace = {
+        kWait, kFetch,
+        "WAIT #3: nam='db file sequential read' ela= 123456789 file#=4 block#=55 blocks=1 "
+        "obj#=7777777777 tim=98765432109876",
+        "STAT #3 id=1 cnt=1 pid=0 pos=1 obj=0 op='SORT AGGREGATE (cr=8 pr=6 pw=0 time=300 us)'"};
+    ASSERT_TRUE(t.analyse(trace)) << t.form.last_error();
+    TracePage& p = t.page();
+    const std::vector<const StringTable*> results = {&p.trace_detail,  &p.trace_detail2,
+                                                     &p.touch_grid1,   &p.touch_grid2,
+                                                     &p.execplan_grid, &p.exec_anal};
+    std::vector<Rows> before;
+    for (const StringTable* r : results) before.push_back(rows(*r));
+    ASSERT_EQ(before[0].back()[3], "98765432109876");
+
+    t.load({std::string(500, 'x'), "WAIT #9: nam='other' ela= 1 tim=2"});
+    for (std::size_t i = 0; i < results.size(); ++i) EXPECT_EQ(rows(*results[i]), before[i]) << i;
+    p.trace_grid.ResetTable();
+    for (std::size_t i = 0; i < results.size(); ++i) EXPECT_EQ(rows(*results[i]), before[i]) << i;
+
+    // A second run on the new lines replaces the results whole.
+    ASSERT_TRUE(t.analyse(trace)) << t.form.last_error();
+    for (std::size_t i = 0; i < results.size(); ++i) EXPECT_EQ(rows(*results[i]), before[i]) << i;
+    ASSERT_TRUE(t.form.user_click("Button104")) << t.form.last_error(); // Clear All
+    EXPECT_TRUE(rows(p.trace_detail).empty());
+    EXPECT_EQ(p.trace_grid.RowCount(), 2);
+}
