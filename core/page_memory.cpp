@@ -145,32 +145,33 @@ void check_take() {
     if (auto* check = take_check.load(std::memory_order_relaxed)) check();
 }
 
-// Whether a block of this size is one of the pool's mappings.
+#if !KAVRO_PLAIN_BLOCKS
+// Whether a block of this size is one of the pool's mappings. Under the
+// address sanitizer there is no pool: every block is a heap block of its own
+// and goes back at once, so a read past a block or after its release is
+// reported, which neither mappings nor reuse would let it see.
 bool mapped(std::size_t bytes) {
-#if KAVRO_PLAIN_BLOCKS
-    // Under the address sanitizer every block is a heap block of its own and
-    // goes back at once, so a read past a block or after its release is
-    // reported, which neither mappings nor reuse would let it see.
-    (void)bytes;
-    return false;
-#else
     return bytes >= kHuge;
-#endif
 }
+#endif
 
 } // namespace
 
 char* take(std::size_t& bytes) {
     check_take();
     if (bytes == 0) bytes = 1;
+#if !KAVRO_PLAIN_BLOCKS
     if (mapped(bytes)) return pool().take(bytes, false);
+#endif
     return static_cast<char*>(::operator new(bytes));
 }
 
 char* take_zeroed(std::size_t& bytes) {
     check_take();
     if (bytes == 0) bytes = 1;
+#if !KAVRO_PLAIN_BLOCKS
     if (mapped(bytes)) return pool().take(bytes, true);
+#endif
     char* block = static_cast<char*>(::operator new(bytes));
     std::memset(block, 0, bytes);
     return block;
@@ -178,10 +179,15 @@ char* take_zeroed(std::size_t& bytes) {
 
 void give_back(char* block, std::size_t bytes) {
     if (!block) return;
-    if (mapped(bytes))
+#if !KAVRO_PLAIN_BLOCKS
+    if (mapped(bytes)) {
         pool().give_back(block, bytes);
-    else
-        ::operator delete(block);
+        return;
+    }
+#else
+    (void)bytes;
+#endif
+    ::operator delete(block);
 }
 
 void set_take_check(void (*check)()) {
