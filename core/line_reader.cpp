@@ -191,7 +191,15 @@ std::uint64_t LineReader::append_all(StringTable& table, std::string_view what) 
         count(loader.commit(n));
     }
     while (!eof_) {
-        const std::span<char> room = loader.space();
+        // The rest of a file of known size and one byte more, to see its
+        // end, when that is less than a block: a small file is read into
+        // room of its own size. A file that has grown past its size since
+        // it was opened, or whose size is 0 (a file of the system's may not
+        // know its size), is read by whole blocks.
+        const std::size_t want = size_ > 0 && consumed_ <= size_ && size_ - consumed_ < kBlock
+                                     ? static_cast<std::size_t>(size_ - consumed_) + 1
+                                     : 0;
+        const std::span<char> room = loader.space(want);
         const std::size_t n = read_some(room.data(), std::min(room.size(), kBlock));
         if (n == 0) break;
         count(loader.commit(n));

@@ -7,6 +7,7 @@
 #include <bit>
 #include <cstring>
 #include <limits>
+#include <new>
 #include <stdexcept>
 
 namespace kavro {
@@ -490,6 +491,18 @@ void StringTable::AppendRow(const std::vector<std::string>& texts) {
 void StringTable::ResetTable() {
     SetRowCount(2);
     ClearRow(1);
+    // Only the titles are left. The arena is made anew around them, so the
+    // texts of the rows are given back now (the walk is over two rows),
+    // not once the dead bytes pass the compaction slack: a table loaded and
+    // reset over and over would keep up to that much. Making the new arena
+    // may fail for want of memory; the table is then as it was, and the
+    // reset still done.
+    if (arena_.used > live_bytes_) {
+        try {
+            compact();
+        } catch (const std::bad_alloc&) {
+        }
+    }
 }
 
 void StringTable::ClearRow(int row) {
@@ -549,7 +562,10 @@ std::span<char> StringTable::LineLoader::space(std::size_t want) {
     const std::size_t pending = end_ - begin_;
     if (pending > std::numeric_limits<std::size_t>::max() / 4 - want)
         throw std::length_error("line too long");
-    const std::size_t size = std::max(kLoadChunk, 2 * pending + want);
+    // A caller that asks for less than a block knows the input is small (a
+    // file of that size): its chunk is no bigger than the ask, so a small
+    // file does not take a chunk of kLoadChunk bytes.
+    const std::size_t size = std::max(want < kLoadBlock ? want : kLoadChunk, 2 * pending + want);
     Arena& arena = t_.arena_;
     if (!arena.store) arena.store = std::make_shared<TextStore>();
     // The unfinished line is read from the old chunk before the new one is

@@ -177,7 +177,9 @@ public:
         LineLoader(const LineLoader&) = delete;
         LineLoader& operator=(const LineLoader&) = delete;
 
-        // Room for the next block, at least `want` bytes (0: a default).
+        // Room for the next block, at least `want` bytes (0: a default). An
+        // ask below the default block is taken for the size of what is left
+        // of the input, and a fresh chunk is made no bigger than needed.
         std::span<char> space(std::size_t want = 0);
         // The first `n` bytes of space() hold new input. Returns the number
         // of lines it completed.

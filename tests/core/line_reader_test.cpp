@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <fstream>
 
 using namespace kavro;
 using kavro::testing::TempDir;
@@ -159,4 +161,34 @@ TEST(LineLoader, AppendsAfterWhatIsThere) {
     EXPECT_EQ(rows_of(t), (std::vector<std::string>{"kept", "one", "two", "three", "four"}));
     EXPECT_EQ(t.Cell(1, 2), "slot column 1, kept");
     EXPECT_EQ(t.Cell(0, t.RowCount() - 1), "");
+}
+
+// A small file is read into room of its own size, not a chunk of tens of
+// megabytes; a file that grows after it was opened (a trace still being
+// written) is read to its new end, and one of several blocks whole.
+TEST(LineLoader, ReadsSmallGrowingAndLargeFilesWhole) {
+    TempDir dir;
+    const std::string path = dir.file("small", "one\ntwo\n");
+    {
+        StringTable t(1);
+        LineReader reader(path);
+        EXPECT_EQ(reader.append_to(t), 2u);
+        EXPECT_LT(t.arena_bytes(), std::size_t(64) << 10);
+    }
+    {
+        StringTable t(1);
+        LineReader reader(path); // its size is taken now
+        std::ofstream(path, std::ios::app | std::ios::binary) << "three\n"
+                                                              << std::string(9u << 20, 'x');
+        EXPECT_EQ(reader.append_to(t), 4u);
+        EXPECT_EQ(rows_of(t)[2], "three");
+        EXPECT_EQ(rows_of(t)[3].size(), 9u << 20);
+    }
+    std::string many;
+    for (int i = 0; many.size() < (9u << 20); ++i) many += "line " + std::to_string(i) + "\n";
+    StringTable t(1);
+    LineReader reader(dir.file("large", many));
+    EXPECT_EQ(reader.append_to(t),
+              static_cast<std::uint64_t>(std::count(many.begin(), many.end(), '\n')));
+    EXPECT_EQ(t.Cell(0, t.RowCount() - 2), "line " + std::to_string(t.RowCount() - 3));
 }
