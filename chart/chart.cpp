@@ -100,6 +100,7 @@ void Series::clear() {
     point_labels_.clear();
     point_colours_.clear();
     bars_.clear();
+    chart_->forget_unused_labels();
     touch_data();
 }
 
@@ -298,6 +299,18 @@ void Chart::set_elevation(int degrees) {
 void Chart::set_perspective(int percent) {
     options_.perspective = percent;
     ++revision_;
+}
+
+void Chart::forget_unused_labels() {
+    // When no point shows a label any more the pool goes too, so a chart
+    // that is only ever cleared and refilled (a pie, the plan bars, the ps
+    // charts) keeps the labels of its last filling rather than of every
+    // filling since start-up. The walk stops at the first labelled series;
+    // the charts cleared this way hold one series.
+    for (const auto& s : series_)
+        if (!s->point_labels_.empty()) return;
+    labels_.clear();
+    last_label_ = TextPool::npos;
 }
 
 std::uint32_t Chart::intern_label(std::string_view text) {

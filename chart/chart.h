@@ -177,6 +177,7 @@ private:
     // The entry of `title` in the title index, made when it is new.
     std::uint32_t title_entry(std::string_view title);
     Colour next_colour();
+    void forget_unused_labels();
 
     std::vector<std::unique_ptr<Series>> series_;
     // Every title a series bore, each once, with the indices of the series

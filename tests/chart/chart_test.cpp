@@ -116,3 +116,26 @@ TEST(Chart, GanttBarsKeepStartOrder) {
     ASSERT_EQ(g.bars().size(), 2u);
     EXPECT_EQ(g.bars()[0].label, "a");
 }
+
+// A chart that is cleared and refilled (a pie, the plan bars) keeps the
+// labels of its last filling only, once no point of any series shows one;
+// while a series still shows labels, they read back whole.
+TEST(Chart, ClearedSeriesLetTheirLabelsGoOnceNoPointShowsOne) {
+    Chart c;
+    Series& a = c.add_series(SeriesKind::Bar);
+    Series& b = c.add_series(SeriesKind::Bar);
+    for (int fill = 0; fill < 100; ++fill) {
+        a.clear();
+        for (int i = 0; i < 10; ++i) a.add_value(i, "label " + std::to_string(fill * 10 + i));
+    }
+    EXPECT_EQ(c.intern_label("label 995"), 6u); // the pool holds the last ten
+    b.add_value(1, "kept");
+    a.clear();
+    a.add_value(1, "again");
+    EXPECT_EQ(b.label(0), "kept");
+    EXPECT_EQ(a.label(0), "again");
+    b.clear();
+    EXPECT_EQ(a.label(0), "again");
+    a.clear();
+    EXPECT_EQ(c.intern_label("fresh"), 1u);
+}
