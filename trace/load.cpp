@@ -26,6 +26,10 @@ void clear_outputs(TracePage& page) {
     page.execplan_grid.ResetTable();
     page.exec_anal.ResetTable();
     page.execplan_graph.series(0).clear();
+    // The selector goes back to "All", so the plan chart's title does too:
+    // a title naming the cursor picked before would stand over the bars of
+    // every cursor.
+    page.execplan_graph.set_title("Execution Plan(All)");
     page.trace_graph.remove_all_series();
     for (Chart* pie :
          {&page.touch_graph1, &page.touch_graph2, &page.touch_graph3, &page.touch_graph4})

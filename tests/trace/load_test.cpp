@@ -32,6 +32,7 @@ void expect_cleared(TracePage& p) {
     }
     EXPECT_EQ(p.dispbox.count(), 0);
     EXPECT_EQ(p.hidebox.count(), 0);
+    EXPECT_EQ(p.execplan_graph.title(), std::vector<std::string>{"Execution Plan(All)"});
 }
 
 } // namespace
@@ -101,6 +102,7 @@ TEST(TraceClearAll, EmptiesEverythingTheAnalysisFilledAndKeepsTheRest) {
         "STAT #3 id=1 cnt=1 pid=0 pos=1 obj=0 op='SORT AGGREGATE (cr=8 pr=6 pw=0 time=300 us)'",
     })) << t.form.last_error();
     ASSERT_GT(t.page().trace_graph.series_count(), 0);
+    ASSERT_TRUE(t.form.user_pick("cursor_combo", 1)); // the plan chart titled for #3:
     const std::string file = t.page().SQLIdList.text;
     const bool tl = t.page().rb_viewtl.checked();
     const bool three_d = t.page().graph_3d.checked();

@@ -134,8 +134,13 @@ TEST(TracePublish, SecondRunGivesWhatTheFirstGave) {
     ASSERT_TRUE(t.analyse(kTrace)) << t.form.last_error();
     const std::string first = page_state(t.page());
     t.page().Page_SQL_Hist.active_tab = 2;
+    // A cursor picked in between leaves no trace: the selector shows "All"
+    // again and so does the plan chart's title.
+    ASSERT_TRUE(t.form.user_pick("cursor_combo", 2));
+    ASSERT_EQ(t.page().execplan_graph.title(), std::vector<std::string>{"Execution Plan(#5:)"});
     ASSERT_TRUE(t.form.user_click("Button2")) << t.form.last_error();
     EXPECT_EQ(page_state(t.page()), first);
+    EXPECT_EQ(t.page().execplan_graph.title(), std::vector<std::string>{"Execution Plan(All)"});
     EXPECT_TRUE(analyze_tab_in_front(t.page()));
 }
 
