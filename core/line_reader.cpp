@@ -193,10 +193,11 @@ std::uint64_t LineReader::append_all(StringTable& table, std::string_view what) 
     while (!eof_) {
         // The rest of a file of known size and one byte more, to see its
         // end, when that is less than a block: a small file is read into
-        // room of its own size. A file that has grown past its size since
-        // it was opened, or whose size is 0 (a file of the system's may not
-        // know its size), is read by whole blocks.
-        const std::size_t want = size_ > 0 && consumed_ <= size_ && size_ - consumed_ < kBlock
+        // room of its own size, an empty one into a byte. A file that has
+        // grown past its size since it was opened (or a file of the
+        // system's that gives its size as 0, or a pipe) is read by whole
+        // blocks from then on.
+        const std::size_t want = consumed_ <= size_ && size_ - consumed_ < kBlock
                                      ? static_cast<std::size_t>(size_ - consumed_) + 1
                                      : 0;
         const std::span<char> room = loader.space(want);

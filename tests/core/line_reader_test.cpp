@@ -169,10 +169,10 @@ TEST(LineLoader, AppendsAfterWhatIsThere) {
 TEST(LineLoader, ReadsSmallGrowingAndLargeFilesWhole) {
     TempDir dir;
     const std::string path = dir.file("small", "one\ntwo\n");
-    {
+    for (const std::string& small : {path, dir.file("empty", "")}) {
         StringTable t(1);
-        LineReader reader(path);
-        EXPECT_EQ(reader.append_to(t), 2u);
+        LineReader reader(small);
+        EXPECT_EQ(reader.append_to(t), small == path ? 2u : 0u);
         EXPECT_LT(t.arena_bytes(), std::size_t(64) << 10);
     }
     {
@@ -183,6 +183,13 @@ TEST(LineLoader, ReadsSmallGrowingAndLargeFilesWhole) {
         EXPECT_EQ(reader.append_to(t), 4u);
         EXPECT_EQ(rows_of(t)[2], "three");
         EXPECT_EQ(rows_of(t)[3].size(), 9u << 20);
+    }
+    {
+        // A file of the system's gives its size as 0 and still has lines.
+        StringTable t(1);
+        LineReader reader("/proc/self/status");
+        EXPECT_GT(reader.append_to(t), 3u);
+        EXPECT_EQ(t.Cell(0, 1).substr(0, 5), "Name:");
     }
     std::string many;
     for (int i = 0; many.size() < (9u << 20); ++i) many += "line " + std::to_string(i) + "\n";
