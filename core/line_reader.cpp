@@ -191,15 +191,18 @@ std::uint64_t LineReader::append_all(StringTable& table, std::string_view what) 
         count(loader.commit(n));
     }
     while (!eof_) {
-        // The rest of a file of known size and one byte more, to see its
-        // end, when that is less than a block: a small file is read into
+        // The rest of a plain file of known size and one byte more, to see
+        // its end, when that is less than a block: a small file is read into
         // room of its own size, an empty one into a byte. A file that has
         // grown past its size since it was opened (or a file of the
-        // system's that gives its size as 0, or a pipe) is read by whole
-        // blocks from then on.
-        const std::size_t want = consumed_ <= size_ && size_ - consumed_ < kBlock
-                                     ? static_cast<std::size_t>(size_ - consumed_) + 1
-                                     : 0;
+        // system's that gives its size as 0, or a pipe), and what a
+        // compressed file inflates to, are read by whole blocks.
+        const std::uint64_t size = source_->progress_total();
+        const std::uint64_t done = source_->progress_done();
+        const std::size_t want =
+            compression_ == Compression::none && done <= size && size - done < kBlock
+                ? static_cast<std::size_t>(size - done) + 1
+                : 0;
         const std::span<char> room = loader.space(want);
         const std::size_t n = read_some(room.data(), std::min(room.size(), kBlock));
         if (n == 0) break;
