@@ -166,10 +166,18 @@ private:
 
 ArchiveReader::ArchiveReader(const std::string& path) : path_(path) {
     std::error_code ec;
-    if (!path.empty() && fs::is_directory(path, ec)) {
-        open_folder();
-    } else {
-        open_file();
+    try {
+        if (!path.empty() && fs::is_directory(path, ec)) {
+            open_folder();
+        } else {
+            open_file();
+        }
+    } catch (...) {
+        // A constructor that throws gets no destructor: the handle a failed
+        // open leaves behind is freed here.
+        if (a_) archive_read_free(a_);
+        a_ = nullptr;
+        throw;
     }
 }
 

@@ -197,6 +197,27 @@ TEST(HostileArchive, NotWhatItsNameSays) {
     }
 }
 
+TEST(HostileArchive, AHeaderThatLooksLikeTarButIsNotEndsWithItsMessage) {
+    // The tar mark at its place, a header whose check sum is wrong: the
+    // archive library refuses to open it, and that refusal is the message
+    // (the handle it leaves behind was once leaked).
+    std::string fake(1024, '\0');
+    fake.replace(0, 5, "oswps");
+    fake.replace(257, 5, "ustar");
+    for (const bool compressed : {false, true}) {
+        Window w;
+        const Digest before = digest(w.form);
+        const std::string path = w.file(compressed ? "fake.tar.gz" : "fake.tar",
+                                        compressed ? compress(fake, Compression::gzip) : fake);
+        const Opened o = open_archive(w, path);
+        EXPECT_FALSE(o.ok);
+        EXPECT_NE(o.message.find("\"" + path + "\": the "), std::string::npos) << o.message;
+        EXPECT_NE(o.message.find("cannot be opened"), std::string::npos) << o.message;
+        w.expect_unchanged(before, {});
+        expect_pages_work(w);
+    }
+}
+
 TEST(HostileArchive, CutShortTheFilesBeforeTheCutStayInOrder) {
     // Many files, so that the cut falls past some of them.
     std::vector<OswFile> files;
