@@ -41,6 +41,19 @@ inline void progress_step(std::uint64_t done, std::uint64_t total, std::string_v
     detail::progress_report(done, total, what);
 }
 
+// As many calls of progress_step at once, for a loop whose steps are
+// passes over many rows (a sort's partitions): `n` rows count as n steps.
+inline void progress_steps(std::uint64_t n, std::uint64_t done, std::uint64_t total,
+                           std::string_view what = {}) {
+    if (detail::progress_sink == nullptr) return;
+    if (n < detail::progress_countdown) {
+        detail::progress_countdown -= static_cast<std::uint32_t>(n);
+        return;
+    }
+    detail::progress_countdown = 16384;
+    detail::progress_report(done, total, what);
+}
+
 // Installs a sink for the lifetime of the scope (one user action).
 class ProgressScope {
 public:

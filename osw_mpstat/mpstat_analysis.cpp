@@ -1,6 +1,7 @@
 #include "osw_mpstat/mpstat_analysis.h"
 
 #include "core/convert.h"
+#include "core/progress.h"
 #include "core/text.h"
 
 #include <algorithm>
@@ -426,8 +427,11 @@ public:
     }
 
 private:
-    // A row past the end of the table reads as the empty text.
+    // A row past the end of the table reads as the empty text. Every row
+    // read goes through here, so here the reading reports its progress.
     std::string_view row(int r) const {
+        progress_step(static_cast<std::uint64_t>(r), static_cast<std::uint64_t>(last_),
+                      "Anlayze OSW File");
         return r <= last_ ? page_.mpstat_grid.Cell(0, r) : std::string_view();
     }
 

@@ -2,6 +2,7 @@
 
 #include "core/convert.h"
 #include "core/line_reader.h"
+#include "core/progress.h"
 #include "core/text.h"
 
 #include <array>
@@ -300,8 +301,13 @@ void extract(const StringTable& lines, std::string_view snap_indicator,
     std::uint32_t header = 0;
     std::vector<std::uint32_t> key_id((kProtocolHeaders.size() + 1) * rules.count(), kNoKey);
 
+    // The records are written on this thread, which reports the progress:
+    // the rows read up to the run being written.
+    std::uint64_t written_from = 1;
+    const auto total_rows = static_cast<std::uint64_t>(lines.RowCount());
     const auto write = [&](const Parsed& run) {
         for (const Parsed::Record& rec : run.records) {
+            progress_step(written_from, total_rows, "Anlayze OSW File");
             // Kept as a copy: the text it came from may be moved by a write
             // when the raw lines are nets_raw itself.
             if (rec.new_label) label.assign(rec.label);
@@ -329,6 +335,7 @@ void extract(const StringTable& lines, std::string_view snap_indicator,
         Parsed run;
         for (int r = 1; r < lines.RowCount(); ++r) {
             parse_rows(lines, indicator, rules, r, r + 1, run);
+            written_from = static_cast<std::uint64_t>(r);
             write(run);
         }
         nets_raw.TrimTable();
@@ -358,6 +365,7 @@ void extract(const StringTable& lines, std::string_view snap_indicator,
             }
         }
         write(current);
+        written_from = static_cast<std::uint64_t>(from);
         if (from >= rows) break;
         if (reading.valid())
             reading.get();
@@ -501,6 +509,7 @@ void analyse_netstat(NetstatPage& page, const TraceRulesPage& rules) {
         metric_view(MetricView::Accumulating, page.nets_anal, page.nets_graph, [&](auto&& append) {
             if (want == keys.size()) return;
             for (std::size_t i = 0; i < records.size(); ++i) {
+                progress_step(i, records.size(), "Anlayze OSW File");
                 if (records[i] != want) continue;
                 const int r = static_cast<int>(i) + 1;
                 append(raw.Cell(0, r), raw.Cell(1, r), raw.Cell(2, r));

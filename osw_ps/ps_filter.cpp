@@ -1,5 +1,6 @@
 #include "core/convert.h"
 #include "core/hash.h"
+#include "core/progress.h"
 #include "core/text.h"
 #include "osw_ps/ps.h"
 #include "osw_ps/ps_text.h"
@@ -60,6 +61,9 @@ void filter_by_owner(PsPage& page) {
     const StringTable& rows = page.osw_ps_grid;
     std::unordered_set<std::string, TextHash, std::equal_to<>> owned;
     for (int r = 1; r < rows.RowCount(); ++r) {
+        // The first of the filter's two walks over the rows.
+        progress_step(static_cast<std::uint64_t>(r),
+                      2 * static_cast<std::uint64_t>(rows.RowCount()), "Filter");
         if (!Contains(rows.Cell(2, r), owner_filter)) continue;
         const std::string_view pid = rows.Cell(1, r);
         if (owned.find(pid) == owned.end()) owned.emplace(pid);
@@ -115,6 +119,8 @@ void draw_snapshot_bars(PsPage& page, Threshold& threshold) {
         count_bars.add_value(count, current, kSnapshotBarColour);
     };
     for (int r = 1; r < rows.RowCount(); ++r) {
+        progress_step(static_cast<std::uint64_t>(rows.RowCount() + r),
+                      2 * static_cast<std::uint64_t>(rows.RowCount()), "Filter");
         const std::string_view time = rows.Cell(0, r);
         if (time != current) {
             add_bars();

@@ -52,7 +52,7 @@ struct SortProgress {
     std::uint64_t total = 1;
     void partitioned(int rows) {
         done += static_cast<std::uint64_t>(rows);
-        progress_step(std::min(done, total - 1), total, "Sort");
+        progress_steps(static_cast<std::uint64_t>(rows), std::min(done, total - 1), total, "Sort");
     }
 };
 SortProgress sort_progress;

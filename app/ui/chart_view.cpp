@@ -745,9 +745,8 @@ void ChartView::rebuild() {
         if (s.kind() == SeriesKind::Pie || s.kind() == SeriesKind::Gantt) continue;
         if (!longest || s.point_count() > longest->point_count()) longest = &s;
     }
-    QStringList labels;
-    if (longest)
-        for (int p = 0; p < longest->point_count(); ++p) labels << to_qstring(longest->label(p));
+    const int label_count = longest ? longest->point_count() : 0;
+    const auto label = [&](int p) { return to_qstring(longest->label(p)); };
 
     if (any_pie) {
         for (int i = 0; i < model_->series_count(); ++i) {
@@ -781,6 +780,9 @@ void ChartView::rebuild() {
     }
 
     if (any_bar || any_hbar) {
+        QStringList labels;
+        labels.reserve(label_count);
+        for (int p = 0; p < label_count; ++p) labels << label(p);
         build_bars(c, labels, any_hbar);
         return;
     }
@@ -835,10 +837,14 @@ void ChartView::rebuild() {
     if (style_.labels_on_bottom_axis) {
         auto* cat = new QCategoryAxis();
         cat->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
-        const QStringList unique = unique_labels(labels);
-        const qsizetype n = unique.size();
-        const qsizetype step = std::max<qsizetype>(1, n / 20);
-        for (qsizetype k = 0; k < n; k += step) cat->append(unique[k], static_cast<qreal>(k));
+        // About twenty labels, each at its point's ordinal: only those are
+        // made.
+        const int n = label_count;
+        const int step = std::max(1, n / 20);
+        QStringList shown;
+        for (int k = 0; k < n; k += step) shown << label(k);
+        shown = unique_labels(shown);
+        for (int k = 0, i = 0; k < n; k += step, ++i) cat->append(shown[i], static_cast<qreal>(k));
         cat->setRange(0, std::max<qreal>(1, static_cast<qreal>(n - 1)));
         cat->setLabelsAngle(-45);
         bottom = cat;
