@@ -51,6 +51,8 @@ namespace {
 // Past this many entries the chart's own legend would squeeze the plot; a
 // scrolling list beside it takes over.
 constexpr int kLegendInChart = 24;
+// A pie slice's label before fit_pie_labels cut it.
+constexpr const char* kFullLabel = "kavro_full_label";
 constexpr int kSideLegendWidth = 220;
 
 // A time of day (fraction of a day) as milliseconds on a fixed local day, the
@@ -760,9 +762,10 @@ void ChartView::rebuild() {
             slices.reserve(static_cast<qsizetype>(plan.slices.size()));
             for (std::size_t k = 0; k < plan.slices.size(); ++k) {
                 const PieSlice& drawn = plan.slices[k];
-                auto* slice = new QPieSlice(drawn.point < 0 ? to_qstring(others_label(plan.others))
-                                                            : to_qstring(s.label(drawn.point)),
-                                            drawn.value);
+                const QString label = drawn.point < 0 ? to_qstring(others_label(plan.others))
+                                                      : to_qstring(s.label(drawn.point));
+                auto* slice = new QPieSlice(label, drawn.value);
+                slice->setProperty(kFullLabel, label);
                 // Each drawn slice its own colour of the sequence; the
                 // others in a grey the sequence does not have.
                 slice->setColor(drawn.point < 0 ? QColor(0xC8, 0xC8, 0xC8)
@@ -776,6 +779,7 @@ void ChartView::rebuild() {
             c->addSeries(pie);
             drawn_[static_cast<std::size_t>(i)] = pie;
         }
+        fit_pie_labels();
         return;
     }
 
@@ -992,7 +996,8 @@ void ChartView::connect_hover() {
         } else if (auto* pie = qobject_cast<QPieSeries*>(d)) {
             connect(pie, &QPieSeries::hovered, this, [this](QPieSlice* slice, bool state) {
                 if (!state) return QToolTip::hideText();
-                show_tooltip(slice->label() + "\n" + number(slice->value()) + "  (" +
+                show_tooltip(slice->property(kFullLabel).toString() + "\n" +
+                             number(slice->value()) + "  (" +
                              QString::number(slice->percentage() * 100, 'f', 1) + "%)");
             });
         } else if (auto* bars = qobject_cast<QAbstractBarSeries*>(d); bars && bars != bars_done) {
@@ -1311,8 +1316,29 @@ void ChartView::showEvent(QShowEvent* event) {
     sync();
 }
 
+// The legend beside a pie gets two fifths of the chart's width; Qt Charts
+// cuts what is longer at its end, which for the object pies is the object
+// number. A label too long is cut in its middle instead, so that the cursor
+// reference before and the object after both show; the hover text has it
+// whole.
+void ChartView::fit_pie_labels() {
+    if (!chart()->legend()->isVisible()) return;
+    const QMargins m = chart()->margins();
+    const QFontMetricsF fm(chart()->legend()->font());
+    // Less the marker, the spacing and the legend's own margins.
+    const qreal room = (width() - m.left() - m.right()) * 0.4 - fm.height() - 31;
+    for (QAbstractSeries* d : drawn_) {
+        auto* pie = qobject_cast<QPieSeries*>(d);
+        if (!pie) continue;
+        for (QPieSlice* slice : pie->slices())
+            slice->setLabel(fm.elidedText(slice->property(kFullLabel).toString(), Qt::ElideMiddle,
+                                          std::max<qreal>(room, 40)));
+    }
+}
+
 void ChartView::resizeEvent(QResizeEvent* event) {
     QChartView::resizeEvent(event);
+    fit_pie_labels();
     apply_view3d();
     place_notes();
     place_side_legend();

@@ -91,6 +91,7 @@ private:
     void fill_bar_page();
     int max_first_bar() const;
     void place_notes();
+    void fit_pie_labels();
     bool same_shape() const;
     void connect_hover();
     void fill_side_legend();
