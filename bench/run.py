@@ -15,10 +15,15 @@ child's rusage) is shown beside it because a shared machine moves it far
 less.
 
     python3 bench/run.py [--build DIR] [--data DIR] [--runs N]
-                         [--only trace,profile,ps,gzip,mpstat,netstat,gui]
+                         [--only trace,profile,ps,gzip,mpstat,netstat,gui,road]
+                         [--road-sizes 10M,50M,300M,1G]
                          [--trace-size 1G] [--ps-size 500M] [--mpstat-size 500M]
                          [--netstat-size 500M] [--markdown FILE]
                          [--cursor-bench PROGRAM]
+
+"road" (not run unless named) is bench/road.py: the window driven through
+every page beside kavro-cli, step by step, on files of --road-sizes and the
+real traces; its own table follows the others.
 
 The cursor_comboChange row runs BUILD/bench/bench_trace FILE samples
 --cursor, which analyses the trace and prints "cursor_comboChange: N ms";
@@ -314,6 +319,8 @@ def main():
     p.add_argument("--netstat-size", type=parse_size, default=parse_size("500M"))
     p.add_argument("--markdown", help="also write the table as Markdown to this file")
     p.add_argument("--cursor-bench", help="program timing cursor_comboChange on the trace")
+    p.add_argument("--road-sizes", default="10M,50M,300M,1G",
+                   help="file sizes of the road in the window (--only road)")
     args = p.parse_args()
 
     b = Bench(args)
@@ -332,13 +339,30 @@ def main():
         b.osw_row("netstat", "gen_netstat", args.netstat_size, 2.0)
     if "gui" in only:
         b.gui_rows()
+    road = None
+    if "road" in only:
+        import road as roadpy
+        road = roadpy.Road(argparse.Namespace(build=args.build, data=args.data,
+                                              runs=args.runs))
+        for page in roadpy.PAGES:
+            for size in args.road_sizes.split(","):
+                road.generated_road(page, parse_size(size))
+        if os.path.isdir(roadpy.REAL):
+            road.real_roads(roadpy.REAL)
     print()
-    b.print_table()
-    print()
+    if b.rows:
+        b.print_table()
+        print()
+    if road:
+        road.print_table()
+        print()
     print("\n".join(b.machine()))
     if args.markdown:
         with open(args.markdown, "w") as f:
-            f.write(b.markdown())
+            if b.rows:
+                f.write(b.markdown())
+            if road:
+                f.write("\n" + road.markdown())
         print("\nwrote " + args.markdown)
 
 
