@@ -25,7 +25,8 @@ bool run_timed_steps(TForm1& form, const std::vector<CliStep>& steps,
         const bool ok = run_steps(form, {s});
         const std::chrono::duration<double, std::milli> took =
             std::chrono::steady_clock::now() - start;
-        timings.push_back({step_text(s), took.count(), process_cpu_ms() - cpu, std::nullopt});
+        timings.push_back(
+            {step_text(s), took.count(), process_cpu_ms() - cpu, std::nullopt, std::nullopt});
         if (!ok) return false;
     }
     return true;
@@ -36,6 +37,7 @@ bool write_timings(const std::string& file, const std::vector<StepTiming>& timin
     std::ofstream out(file, std::ios::binary);
     for (const StepTiming& t : timings) {
         out << t.step << '\t' << t.ms << '\t' << t.cpu_ms;
+        if (t.frozen_without_dialog_ms) out << '\t' << *t.frozen_without_dialog_ms;
         if (t.frozen_ms) out << '\t' << *t.frozen_ms;
         out << '\n';
     }

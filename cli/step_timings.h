@@ -6,7 +6,7 @@
 // command line, its milliseconds of wall clock and of CPU (the process's,
 // which a busy machine moves far less) and, from the window only, the
 // longest time it left the window without taking events and without a
-// progress dialog on screen.
+// progress dialog on screen, and the longest without taking events at all.
 
 #include "cli/cli.h"
 
@@ -21,7 +21,8 @@ struct StepTiming {
     std::string step;
     double ms = 0;
     double cpu_ms = 0;
-    std::optional<double> frozen_ms; // the window's
+    std::optional<double> frozen_without_dialog_ms; // the window's
+    std::optional<double> frozen_ms;
 };
 
 // "--click Button2", "--set SQLIdList=t.trc".

@@ -391,11 +391,18 @@ void metric_view(MetricView form, StringTable& nets_anal, Chart& nets_graph, Eac
     nets_anal.TrimTable();
 
     const int last = nets_anal.RowCount() - 1;
+    // A metric of every snapshot of a large archive has hundreds of
+    // thousands of rows; the three walks below report as one.
+    std::uint64_t walked = 0;
+    const auto walk = [&] {
+        progress_step(walked++, 3 * static_cast<std::uint64_t>(last), "Metric");
+    };
     // Each Delta is taken against the row directly above. A row's own Total
     // is read before the one above, so when both are bad the message quotes
     // the lower row; the value above is kept from its own reading.
     double above = 0;
     for (int r = 1; r <= last; ++r) {
+        walk();
         if (r == 1) {
             nets_anal.SetCell(3, r, "0");
             continue;
@@ -407,6 +414,7 @@ void metric_view(MetricView form, StringTable& nets_anal, Chart& nets_graph, Eac
     }
 
     for (int r = 1; r <= last; ++r) {
+        walk();
         const std::string_view title = nets_anal.Cell(1, r);
         if (!nets_graph.series_with_title(title).empty()) continue;
         Series& s = nets_graph.add_series(SeriesKind::Bar);
@@ -415,6 +423,7 @@ void metric_view(MetricView form, StringTable& nets_anal, Chart& nets_graph, Eac
     }
 
     for (int r = 1; r <= last; ++r) {
+        walk();
         const double delta = StrToFloat(nets_anal.Cell(3, r));
         for (int index : nets_graph.series_with_title(nets_anal.Cell(1, r)))
             nets_graph.series(index).add_value(delta, nets_anal.Cell(0, r));
@@ -466,6 +475,8 @@ void build_metric_view(const StringTable& nets_raw, std::string_view metric, Met
     const std::string wanted(metric);
     metric_view(form, nets_anal, nets_graph, [&](auto&& append) {
         for (int r = 1; r < nets_raw.RowCount(); ++r) {
+            progress_step(static_cast<std::uint64_t>(r),
+                          static_cast<std::uint64_t>(nets_raw.RowCount()), "Metric");
             if (nets_raw.Cell(1, r) != wanted) continue;
             append(nets_raw.Cell(0, r), nets_raw.Cell(1, r), nets_raw.Cell(2, r));
         }

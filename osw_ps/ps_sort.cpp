@@ -45,14 +45,15 @@ std::string_view TextKey(std::string_view text) {
 
 namespace {
 
-// Progress of a sort: the rows the passes have partitioned so far, against
-// about n log2 n for the whole sort.
+// Progress of a sort: the rows the passes have gone over so far, against
+// about n log2 n for the whole sort. Counted as a pass goes, since the first
+// passes over millions of rows take seconds each.
 struct SortProgress {
     std::uint64_t done = 0;
     std::uint64_t total = 1;
-    void partitioned(int rows) {
-        done += static_cast<std::uint64_t>(rows);
-        progress_steps(static_cast<std::uint64_t>(rows), std::min(done, total - 1), total, "Sort");
+    void passed(std::uint64_t rows) {
+        done += rows;
+        progress_steps(rows, std::min(done, total - 1), total, "Sort");
     }
 };
 SortProgress sort_progress;
@@ -98,6 +99,13 @@ template <class Order> void pass(StringTable& table, const ColumnView& column, i
         int J = R;
         const StoredKey P(Order::key(column[(L + R) / 2]));
         const typename Order::Key pivot(P);
+        // Rows of this pass told to the progress so far: the ends have gone
+        // over (I - L) + (R - J) of them. Only a long pass tells as it goes.
+        std::int64_t told = 0;
+        const bool long_pass = R - L >= 65536;
+        const auto passed = [&] {
+            return static_cast<std::int64_t>(I - L) + static_cast<std::int64_t>(R - J);
+        };
         do {
             while (Order::before(Order::key(column[I]), pivot)) ++I;
             while (Order::before(pivot, Order::key(column[J]))) --J;
@@ -106,8 +114,12 @@ template <class Order> void pass(StringTable& table, const ColumnView& column, i
                 ++I;
                 --J;
             }
+            if (long_pass && passed() - told >= 4096) {
+                sort_progress.passed(static_cast<std::uint64_t>(passed() - told));
+                told = passed();
+            }
         } while (I <= J);
-        sort_progress.partitioned(R - L + 1);
+        sort_progress.passed(static_cast<std::uint64_t>(passed() - told));
         if (J - L < R - I) {
             if (L < J) pass<Order>(table, column, L, J);
             L = I;

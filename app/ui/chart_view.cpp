@@ -784,10 +784,7 @@ void ChartView::rebuild() {
     }
 
     if (any_bar || any_hbar) {
-        QStringList labels;
-        labels.reserve(label_count);
-        for (int p = 0; p < label_count; ++p) labels << label(p);
-        build_bars(c, labels, any_hbar);
+        build_bars(c, longest, any_hbar);
         return;
     }
 
@@ -1122,15 +1119,17 @@ void ChartView::mouseDoubleClickEvent(QMouseEvent* event) {
 // chart (the plan bars) one page, filled again when it scrolls; a chart of
 // more bars than its plot has pixel columns one bar for every few, the
 // largest of them (its peaks stay), labelled with the first one's label.
-void ChartView::build_bars(QChart* c, const QStringList& labels, bool horizontal) {
+void ChartView::build_bars(QChart* c, const Series* labelled, bool horizontal) {
     QAbstractBarSeries* bars = horizontal
                                    ? static_cast<QAbstractBarSeries*>(new QHorizontalBarSeries())
                                    : static_cast<QAbstractBarSeries*>(new QBarSeries());
     const bool flip = horizontal && style_.inverted_category_axis;
-    const qsizetype rows = std::max<qsizetype>(labels.size(), style_.bars_per_page);
+    const qsizetype labels = labelled ? labelled->point_count() : 0;
+    const qsizetype rows = std::max<qsizetype>(labels, style_.bars_per_page);
     const auto source = [&](qsizetype k) { return flip ? rows - 1 - k : k; };
     bar_slots_.clear();
     slot_labels_.clear();
+    slot_labels_.reserve(static_cast<std::size_t>(rows));
     bars_per_column_ = 0;
     bool marks = false;
     double lo = 0, hi = 0;
@@ -1157,8 +1156,8 @@ void ChartView::build_bars(QChart* c, const QStringList& labels, bool horizontal
     }
     for (qsizetype k = 0; k < rows; ++k) {
         const qsizetype j = source(k);
-        // Qt drops a null category, which would shift every bar.
-        slot_labels_ << (j < labels.size() ? labels[j] : QString(QChar(0x00A0)));
+        slot_labels_.emplace_back(j < labels ? labelled->label(static_cast<int>(j))
+                                             : std::string_view());
     }
     bars->setLabelsVisible(marks);
     if (horizontal) bars->setBarWidth(0.3); // bars offset by 70 percent of their room
@@ -1222,10 +1221,10 @@ void ChartView::hand_bars(qsizetype from, qsizetype to, qsizetype per) {
     bar_names_.clear();
     bar_tips_.clear();
     for (qsizetype k = from; k < to; k += per) {
-        bar_names_ << slot_labels_[k];
+        bar_names_ << slot_label(k);
         const qsizetype end = std::min(k + per, to) - 1;
-        bar_tips_ << (end > k ? plain(slot_labels_[k]) + " - " + plain(slot_labels_[end])
-                              : plain(slot_labels_[k]));
+        bar_tips_ << (end > k ? plain(slot_label(k)) + " - " + plain(slot_label(end))
+                              : plain(slot_label(k)));
     }
     QStringList categories = unique_labels(bar_names_);
     if (categories.isEmpty()) categories << QString(QChar(0x00A0));
@@ -1235,10 +1234,16 @@ void ChartView::hand_bars(qsizetype from, qsizetype to, qsizetype per) {
 }
 
 void ChartView::fill_bar_buckets() {
-    const qsizetype n = slot_labels_.size();
+    const auto n = static_cast<qsizetype>(slot_labels_.size());
     const auto columns = static_cast<qsizetype>(line_columns());
     const qsizetype per = n > columns ? (n + columns - 1) / columns : 1;
     if (bar_series_ && per != bars_per_column_) hand_bars(0, n, per);
+}
+
+QString ChartView::slot_label(qsizetype k) const {
+    const std::string& text = slot_labels_[static_cast<std::size_t>(k)];
+    // Qt drops a null category, which would shift every bar.
+    return text.empty() ? QString(QChar(0x00A0)) : to_qstring(text);
 }
 
 int ChartView::max_first_bar() const {

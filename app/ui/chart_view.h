@@ -85,7 +85,8 @@ private:
     void rebuild();
     void update_flags();
     void apply_view3d();
-    void build_bars(QChart* c, const QStringList& labels, bool horizontal);
+    void build_bars(QChart* c, const Series* labelled, bool horizontal);
+    QString slot_label(qsizetype k) const;
     void hand_bars(qsizetype from, qsizetype to, qsizetype per);
     void fill_bar_buckets();
     void fill_bar_page();
@@ -114,7 +115,9 @@ private:
     bool filling_ = false;
     QStringList bar_tips_; // what the hover names each bar handed to Qt Charts by
     std::vector<std::vector<double>> bar_slots_; // per bar set, the value of every slot
-    QStringList slot_labels_;                    // the label of every slot
+    // The label of every slot, as bytes: a QString each would cost more than
+    // the rest of a chart of half a million bars.
+    std::vector<std::string> slot_labels_;
     QAbstractBarSeries* bar_series_ = nullptr;
     QBarCategoryAxis* bar_axis_ = nullptr;
     class BarLabelsItem* bar_labels_ = nullptr;

@@ -86,9 +86,9 @@ int main(int argc, char** argv) {
                     // The step is over once the window shows its result.
                     QApplication::processEvents();
                     window.repaint();
-                    const auto [ms, frozen] = clock.end();
-                    timings.push_back(
-                        {kavro::step_text(step), ms, kavro::process_cpu_ms() - cpu, frozen});
+                    const kavro::ui::StepTimes t = clock.end();
+                    timings.push_back({kavro::step_text(step), t.ms, kavro::process_cpu_ms() - cpu,
+                                       t.frozen_without_dialog_ms, t.frozen_ms});
                 }
                 if (!ok) break;
             }

@@ -1,6 +1,7 @@
 #include "app/ui/step_clock.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QProgressDialog>
 
 #include <algorithm>
@@ -11,37 +12,45 @@ namespace {
 double ms(std::chrono::steady_clock::duration d) {
     return std::chrono::duration<double, std::milli>(d).count();
 }
-bool progress_shown() {
-    const auto* dialog = qobject_cast<const QProgressDialog*>(QApplication::activeModalWidget());
-    return dialog && dialog->isVisible();
-}
 } // namespace
 
 StepClock::StepClock(QObject* parent) : QObject(parent) {
     heartbeat_.setInterval(5);
-    connect(&heartbeat_, &QTimer::timeout, this, [this] { beat(); });
+    connect(&heartbeat_, &QTimer::timeout, this, [this] { mark(up_); });
+    qApp->installEventFilter(this);
+}
+
+StepClock::~StepClock() {
+    qApp->removeEventFilter(this);
+}
+
+bool StepClock::eventFilter(QObject* watched, QEvent* event) {
+    if ((event->type() == QEvent::Show || event->type() == QEvent::Hide) &&
+        qobject_cast<QProgressDialog*>(watched))
+        mark(event->type() == QEvent::Show);
+    return false;
 }
 
 void StepClock::begin() {
     start_ = last_ = Clock::now();
-    last_in_dialog_ = false;
-    longest_ = 0;
+    up_ = false;
+    without_dialog_ = frozen_ = 0;
     heartbeat_.start();
 }
 
-void StepClock::beat() {
+void StepClock::mark(bool up) {
     const auto now = Clock::now();
-    const bool in_dialog = progress_shown();
-    // A stretch counts as frozen unless the dialog was up at both its ends.
-    if (!(in_dialog && last_in_dialog_)) longest_ = std::max(longest_, ms(now - last_));
+    const double gap = ms(now - last_);
+    frozen_ = std::max(frozen_, gap);
+    if (!up_) without_dialog_ = std::max(without_dialog_, gap);
     last_ = now;
-    last_in_dialog_ = in_dialog;
+    up_ = up;
 }
 
-std::pair<double, double> StepClock::end() {
-    beat();
+StepTimes StepClock::end() {
+    mark(up_);
     heartbeat_.stop();
-    return {ms(Clock::now() - start_), longest_};
+    return {ms(Clock::now() - start_), without_dialog_, frozen_};
 }
 
 } // namespace kavro::ui
