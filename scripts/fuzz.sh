@@ -45,7 +45,7 @@ build=${KAVRO_FUZZ_DIR:-build-fuzz}
 seconds=${FUZZ_SECONDS:-45}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
   -DKAVRO_FUZZ=ON -DKAVRO_GUI=OFF -DKAVRO_TESTS=OFF -DKAVRO_BENCH=OFF >/dev/null
-all_targets=(fuzz_line_reader fuzz_config fuzz_convert fuzz_trace fuzz_ps fuzz_mpstat fuzz_netstat)
+all_targets=(fuzz_line_reader fuzz_config fuzz_convert fuzz_trace fuzz_profile fuzz_ps fuzz_mpstat fuzz_netstat)
 targets=("$@")
 [[ ${#targets[@]} -eq 0 ]] && targets=("${all_targets[@]}")
 cmake --build "$build" --target "${targets[@]}"
@@ -54,6 +54,7 @@ cmake --build "$build" --target "${targets[@]}"
 seed_dirs() {
   case "$1" in
     fuzz_trace) echo tests/fixtures/trace tests/fixtures/trace_view samples/Trace_Files ;;
+    fuzz_profile) echo tests/fixtures/profile tests/fixtures/trace fuzz/corpus/fuzz_trace ;;
     fuzz_ps) echo tests/fixtures/ps ;;
     fuzz_mpstat) echo tests/fixtures/mpstat ;;
     fuzz_netstat) echo tests/fixtures/netstat ;;
