@@ -82,10 +82,15 @@ private:
         std::uint64_t data_revision = 0;
         SeriesKind kind = SeriesKind::Line;
     };
+    // A fresh chart from the model, filled by the builder of its kind
+    // (chart_builders.cpp, chart_bars.cpp).
     void rebuild();
+    void build_pies(QChart* c);
+    void build_bars(QChart* c, const Series* labelled, bool horizontal);
+    void build_gantt(QChart* c);
+    void build_lines(QChart* c, const Series* labelled, bool right_axis);
     void update_flags();
     void apply_view3d();
-    void build_bars(QChart* c, const Series* labelled, bool horizontal);
     QString slot_label(qsizetype k) const;
     void hand_bars(qsizetype from, qsizetype to, qsizetype per);
     void fill_bar_buckets();
