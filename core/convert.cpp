@@ -194,12 +194,20 @@ std::string IntToStr(long long value) {
     return std::string(buf, res.ptr);
 }
 
-double EncodeTime(int hours, int minutes, int seconds, int milliseconds) {
+bool TryEncodeTime(int hours, int minutes, int seconds, int milliseconds, double& value) {
     if (hours < 0 || hours > 23 || minutes < 0 || minutes > 59 || seconds < 0 || seconds > 59 ||
         milliseconds < 0 || milliseconds > 999)
-        throw Error("Invalid argument to time encode");
+        return false;
     const long long ms = ((hours * 60LL + minutes) * 60LL + seconds) * 1000LL + milliseconds;
-    return static_cast<double>(ms) / 86400000.0;
+    value = static_cast<double>(ms) / 86400000.0;
+    return true;
+}
+
+double EncodeTime(int hours, int minutes, int seconds, int milliseconds) {
+    double value = 0;
+    if (!TryEncodeTime(hours, minutes, seconds, milliseconds, value))
+        throw Error("Invalid argument to time encode");
+    return value;
 }
 
 } // namespace kavro

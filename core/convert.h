@@ -32,6 +32,8 @@ std::string IntToStr(long long value);
 // A time of day as a fraction of a day; hours above 23, minutes or seconds
 // above 59 (or milliseconds above 999) throw "Invalid argument to time encode".
 double EncodeTime(int hours, int minutes, int seconds, int milliseconds);
+// Same, but reports an argument out of range instead of throwing.
+bool TryEncodeTime(int hours, int minutes, int seconds, int milliseconds, double& value);
 
 [[noreturn]] void throw_not_integer(std::string_view text);
 [[noreturn]] void throw_not_float(std::string_view text);

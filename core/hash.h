@@ -166,33 +166,56 @@ class TextPool {
 public:
     static constexpr std::uint32_t npos = FlatIndex::npos;
 
-    std::uint32_t size() const { return static_cast<std::uint32_t>(texts_.size()); }
-    std::string_view text(std::uint32_t id) const { return texts_[id]; }
+    std::uint32_t size() const { return static_cast<std::uint32_t>(entries_.size()); }
+    std::string_view text(std::uint32_t id) const {
+        const Entry& e = entries_[id];
+        return {e.data, e.size};
+    }
 
     std::uint32_t find(std::string_view text) const { return find(text, hash_text(text)); }
-    std::uint32_t find(std::string_view text, std::uint64_t hash) const {
-        return index_.find(hash, [&](std::uint32_t id) { return texts_[id] == text; });
+    [[gnu::always_inline]] std::uint32_t find(std::string_view text, std::uint64_t hash) const {
+        const std::uint64_t head = head_of(text);
+        return index_.find(hash, [&](std::uint32_t id) { return same(entries_[id], text, head); });
     }
 
     // The id of `text`, added at the end when it is new.
-    std::uint32_t intern(std::string_view text) { return intern(text, hash_text(text)); }
-    std::uint32_t intern(std::string_view text, std::uint64_t hash) {
+    [[gnu::always_inline]] std::uint32_t intern(std::string_view text) {
+        return intern(text, hash_text(text));
+    }
+    [[gnu::always_inline]] std::uint32_t intern(std::string_view text, std::uint64_t hash) {
         const std::uint32_t id = find(text, hash);
         return id != npos ? id : add(text, hash);
+    }
+    // intern for texts that come in runs, as a snapshot's time does on each
+    // of its rows: the text interned last is compared first, without a hash.
+    std::uint32_t intern_in_run(std::string_view text) {
+        if (last_ != npos && same(entries_[last_], text, head_of(text))) return last_;
+        last_ = intern(text);
+        return last_;
+    }
+    // intern for texts that tend to come in the order they came before, as
+    // the process IDs of one snapshot follow those of the last: `hint`, the
+    // entry expected (such as the one after the last found), is compared
+    // first, without a hash.
+    std::uint32_t intern_hinted(std::string_view text, std::uint32_t hint) {
+        if (hint < entries_.size() && same(entries_[hint], text, head_of(text))) return hint;
+        return intern(text);
     }
     // Adds `text` as a new entry; the caller knows it is not there. Room is
     // made first, so that running out of memory adds nothing.
     std::uint32_t add(std::string_view text, std::uint64_t hash) {
-        const auto id = static_cast<std::uint32_t>(texts_.size());
-        if (texts_.size() == texts_.capacity()) texts_.reserve(texts_.size() * 2 + 16);
-        index_.reserve(texts_.size() + 1);
-        texts_.push_back(store(text));
+        const auto id = static_cast<std::uint32_t>(entries_.size());
+        if (entries_.size() == entries_.capacity()) entries_.reserve(entries_.size() * 2 + 16);
+        index_.reserve(entries_.size() + 1);
+        const std::string_view kept = store(text);
+        entries_.push_back({head_of(text), kept.data(), static_cast<std::uint32_t>(kept.size())});
         index_.insert(hash, id);
         return id;
     }
 
     void clear() {
-        texts_.clear();
+        last_ = npos;
+        entries_.clear();
         index_.clear();
         chunks_.clear();
         room_ = 0;
@@ -200,11 +223,36 @@ public:
         bytes_ = 0;
     }
     // Bytes held, for memory reports.
-    std::size_t bytes() const { return bytes_ + texts_.capacity() * sizeof(std::string_view); }
+    std::size_t bytes() const { return bytes_ + entries_.capacity() * sizeof(Entry); }
 
 private:
     static constexpr std::size_t kFirstChunk = 4096;
     static constexpr std::size_t kMaxChunk = std::size_t(1) << 20;
+
+    // A text's first eight bytes (all of a shorter one, zero-filled) are kept
+    // beside it: most texts looked up (process IDs, times, keys) are told
+    // apart, or found equal, by its length and that one word, without
+    // reading the text itself from its chunk.
+    struct Entry {
+        std::uint64_t head;
+        const char* data;
+        std::uint32_t size;
+    };
+    static std::uint64_t head_of(std::string_view t) {
+        const char* p = t.data();
+        const std::size_t n = t.size();
+        if (n >= 8) return detail::load64(p);
+        if (n >= 4) return detail::load32(p) | detail::load32(p + n - 4) << (8 * (n - 4));
+        if (n == 0) return 0;
+        const auto b = [&](std::size_t i) {
+            return static_cast<std::uint64_t>(static_cast<unsigned char>(p[i])) << (8 * i);
+        };
+        return b(0) | b(n / 2) | b(n - 1);
+    }
+    static bool same(const Entry& e, std::string_view t, std::uint64_t head) {
+        return e.size == t.size() && e.head == head &&
+               (t.size() <= 8 || std::memcmp(e.data + 8, t.data() + 8, t.size() - 8) == 0);
+    }
 
     std::string_view store(std::string_view text) {
         if (text.empty()) return {};
@@ -231,7 +279,8 @@ private:
         return {dst, text.size()};
     }
 
-    std::vector<std::string_view> texts_;
+    std::vector<Entry> entries_;
+    std::uint32_t last_ = npos; // the text intern_in_run gave last
     FlatIndex index_;
     std::vector<std::unique_ptr<char[]>> chunks_;
     char* at_ = nullptr;

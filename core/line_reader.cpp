@@ -1,6 +1,7 @@
 #include "core/line_reader.h"
 
 #include "core/error.h"
+#include "core/fast_text.h"
 #include "core/progress.h"
 #include "core/string_table.h"
 
@@ -69,8 +70,8 @@ void LineReader::start(const std::string& name) {
     // The bytes read to look at become bytes read ahead, as next() keeps
     // them.
     eof_ = head.size() < kSniffBytes;
-    if (const void* stop = std::memchr(head.data(), 26, head.size())) {
-        head.resize(static_cast<std::size_t>(static_cast<const char*>(stop) - head.data()));
+    if (const std::size_t kept = before_end_of_file(head.data(), head.size()); kept < head.size()) {
+        head.resize(kept);
         eof_ = true;
     }
     set_block();
@@ -115,13 +116,10 @@ bool LineReader::fill() {
         eof_ = true;
         return false;
     }
-    char* fresh = buf_.data() + end_;
-    if (void* stop = std::memchr(fresh, 26, static_cast<std::size_t>(n))) {
-        n = static_cast<char*>(stop) - fresh;
-        eof_ = true;
-    }
-    end_ += static_cast<std::size_t>(n);
-    return n > 0;
+    const std::size_t kept = before_end_of_file(buf_.data() + end_, static_cast<std::size_t>(n));
+    if (kept < static_cast<std::size_t>(n)) eof_ = true;
+    end_ += kept;
+    return kept > 0;
 }
 
 bool LineReader::next(std::string_view& line) {
@@ -143,13 +141,7 @@ bool LineReader::next(std::string_view& line) {
             advance = end_;
         }
         char* first = base + begin_;
-        std::size_t len = stop - begin_;
-        if (std::memchr(first, '\r', len)) {
-            char* out = first;
-            for (std::size_t i = 0; i < len; ++i)
-                if (first[i] != '\r') *out++ = first[i];
-            len = static_cast<std::size_t>(out - first);
-        }
+        const std::size_t len = drop_carriage_returns(first, stop - begin_);
         line = std::string_view(first, len);
         begin_ = advance;
         scan_ = 0;

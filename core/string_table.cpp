@@ -1,5 +1,6 @@
 #include "core/string_table.h"
 
+#include "core/fast_text.h"
 #include "core/hash.h"
 #include "core/page_memory.h"
 
@@ -249,7 +250,7 @@ void StringTable::store(int col, CellRec& c, std::string_view text) {
     }
     if (n <= kMaxShared && shared_column(col)) {
         if (!shared_) shared_ = std::make_unique<TextPool>();
-        const std::uint32_t id = shared_->intern(text);
+        const std::uint32_t id = shared_->intern_in_run(text);
         // Counted before the old text is let go, so that letting go of the
         // column's last shared text does not empty the pool just used.
         ++shared_refs_;
@@ -593,18 +594,6 @@ std::span<char> StringTable::LineLoader::space(std::size_t want) {
     return {fresh.data + end_, fresh.size - end_};
 }
 
-namespace {
-// Drops every carriage return of the line in place; returns its new length.
-std::size_t drop_cr(char* line, std::size_t len) {
-    char* cr = static_cast<char*>(std::memchr(line, '\r', len));
-    if (!cr) return len;
-    char* out = cr;
-    for (const char* in = cr + 1; in < line + len; ++in)
-        if (*in != '\r') *out++ = *in;
-    return static_cast<std::size_t>(out - line);
-}
-} // namespace
-
 std::size_t StringTable::LineLoader::append_lines(char* line, char* from, char* stop, bool cr,
                                                   bool last) {
     // The counts are kept here and written to the table before anything
@@ -633,7 +622,7 @@ std::size_t StringTable::LineLoader::append_lines(char* line, char* from, char* 
             nl = next = stop;
         }
         std::size_t len = static_cast<std::size_t>(nl - line);
-        if (cr) len = drop_cr(line, len);
+        if (cr) len = drop_carriage_returns(line, len);
         if (rows >= t.allocated_rows_) {
             settle();
             if (rows == std::numeric_limits<int>::max()) throw std::length_error("table full");
@@ -667,8 +656,8 @@ std::size_t StringTable::LineLoader::commit(std::size_t n) {
     TextStore::Chunk& ch = t_.arena_.store->chunks[static_cast<std::size_t>(chunk_)];
     char* base = ch.data;
     char* fresh = base + end_;
-    if (void* z = std::memchr(fresh, 26, n)) {
-        n = static_cast<std::size_t>(static_cast<char*>(z) - fresh);
+    if (const std::size_t kept = before_end_of_file(fresh, n); kept < n) {
+        n = kept;
         stopped_ = true;
     }
     char* const stop = fresh + n;

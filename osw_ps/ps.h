@@ -38,6 +38,8 @@ void filter_ps(PsPage& page);
 // as Linux ps prints them (0.5, 12.3), or the action ends with "'%s' is not
 // a valid floating point value".
 double cpu_value(std::string_view text);
+// The same reading, answering false where cpu_value throws.
+bool try_cpu_value(std::string_view text, double& value);
 
 // Sort keys: a text that is empty or does not convert sorts as 0; an empty
 // text sorts as "0.00" among texts. Both ignore surrounding blanks and

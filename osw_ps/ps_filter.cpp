@@ -1,12 +1,11 @@
 #include "core/convert.h"
+#include "core/fast_text.h"
 #include "core/hash.h"
 #include "core/progress.h"
 #include "core/text.h"
 #include "osw_ps/ps.h"
-#include "osw_ps/ps_text.h"
 
 #include <string>
-#include <unordered_set>
 
 namespace kavro {
 
@@ -33,21 +32,17 @@ private:
 };
 
 // A process line passes when its title contains the process-ID text and any
-// one of its points reaches the threshold.
+// one of its points reaches the threshold: its highest does.
 void filter_by_process(PsPage& page, Threshold& threshold) {
     Chart& chart = page.osw_process_chart;
     const std::string& pid_filter = page.pid_filter.text;
     for (int i = 0; i < chart.series_count(); ++i) {
         Series& s = chart.series(i);
         bool pass = false;
-        if (pid_filter.empty() || Contains(s.title(), pid_filter)) {
-            for (const Point& p : s.points()) {
-                if (threshold.empty() || p.y >= threshold.value()) {
-                    pass = true;
-                    break;
-                }
-            }
-        }
+        if ((pid_filter.empty() || Contains(s.title(), pid_filter)) && s.point_count() > 0)
+            pass =
+                threshold.empty() ||
+                page.processes.spans.at(static_cast<std::size_t>(i)).max_cpu >= threshold.value();
         s.set_active(pass);
     }
 }
@@ -59,44 +54,34 @@ void filter_by_owner(PsPage& page) {
     const std::string& owner_filter = page.owner_filter.text;
     if (owner_filter.empty()) return;
     const StringTable& rows = page.osw_ps_grid;
-    std::unordered_set<std::string, TextHash, std::equal_to<>> owned;
+    TextPool owned;
     for (int r = 1; r < rows.RowCount(); ++r) {
         // The first of the filter's two walks over the rows.
         progress_step(static_cast<std::uint64_t>(r),
                       2 * static_cast<std::uint64_t>(rows.RowCount()), "Filter");
-        if (!Contains(rows.Cell(2, r), owner_filter)) continue;
-        const std::string_view pid = rows.Cell(1, r);
-        if (owned.find(pid) == owned.end()) owned.emplace(pid);
+        if (Contains(rows.Cell(osw_ps_grid_col::Owner, r), owner_filter))
+            owned.intern(rows.Cell(osw_ps_grid_col::ProcessId, r));
     }
     Chart& chart = page.osw_process_chart;
     for (int i = 0; i < chart.series_count(); ++i) {
         Series& s = chart.series(i);
-        if (s.active() && owned.find(std::string_view(s.title())) == owned.end())
-            s.set_active(false);
+        if (s.active() && owned.find(s.title()) == TextPool::npos) s.set_active(false);
     }
 }
 
-// A time label "h:mm:ss" as a time of day: the hours before the first ":",
-// the two characters after it, and the last two.
-double time_of_day(std::string_view label) {
-    const int p = Pos(":", label);
-    const int hours = StrToInt(Copy(label, 1, p - 1));
-    const int minutes = StrToInt(Copy(label, p + 1, 2));
-    const int seconds = StrToInt(Copy(label, Length(label) - 1, 2));
-    return EncodeTime(hours, minutes, seconds, 0);
-}
-
-// One bar per shown process, from the label of its first point to that of
+// One bar per shown process, from the time of its first point to that of
 // its last, on rows 0, 1, 2, ... in series order.
 void draw_gantt(PsPage& page) {
-    Chart& chart = page.osw_process_chart;
+    const Chart& chart = page.osw_process_chart;
+    const PsProcesses& processes = page.processes;
     Series& gantt = page.osw_gantt.series(0);
     int k = 0;
     for (int i = 0; i < chart.series_count(); ++i) {
         const Series& s = chart.series(i);
         if (!s.active()) continue;
-        const double start = time_of_day(s.label(0));
-        const double end = time_of_day(s.label(s.point_count() - 1));
+        const ProcessSpan& span = processes.spans.at(static_cast<std::size_t>(i));
+        const double start = processes.clocks[span.first].day();
+        const double end = processes.clocks[span.last].day();
         gantt.add_gantt_bar(start, end, k, s.title());
         ++k;
     }
@@ -105,13 +90,14 @@ void draw_gantt(PsPage& page) {
 // One pair of bars per run of rows with equal time, in the table's present
 // order: the number of rows that pass every criterion and their CPU sum.
 void draw_snapshot_bars(PsPage& page, Threshold& threshold) {
+    namespace col = osw_ps_grid_col;
     const StringTable& rows = page.osw_ps_grid;
     Series& count_bars = page.osw_proc_count_chart.series(0);
     Series& cpu_bars = page.osw_cpuutil_chart.series(0);
     const std::string& pid_filter = page.pid_filter.text;
     const std::string& owner_filter = page.owner_filter.text;
 
-    std::string current(rows.Cell(0, 1));
+    std::string current(rows.Cell(col::Time, 1));
     double sum = 0;
     int count = 0;
     const auto add_bars = [&] {
@@ -121,19 +107,20 @@ void draw_snapshot_bars(PsPage& page, Threshold& threshold) {
     for (int r = 1; r < rows.RowCount(); ++r) {
         progress_step(static_cast<std::uint64_t>(rows.RowCount() + r),
                       2 * static_cast<std::uint64_t>(rows.RowCount()), "Filter");
-        const std::string_view time = rows.Cell(0, r);
+        const std::string_view time = rows.Cell(col::Time, r);
         if (time != current) {
             add_bars();
             sum = 0;
             count = 0;
             current.assign(time);
         }
-        const std::string_view cpu_text = rows.Cell(3, r);
+        const std::string_view cpu_text = rows.Cell(col::Cpu, r);
         double cpu = 0;
-        if (!ps_detail::tenths(cpu_text, cpu)) cpu = cpu_value(cpu_text);
-        const bool pass = cpu >= threshold.value() &&
-                          (pid_filter.empty() || Contains(rows.Cell(1, r), pid_filter)) &&
-                          (owner_filter.empty() || Contains(rows.Cell(2, r), owner_filter));
+        if (!read_plain_decimal(cpu_text, cpu)) cpu = cpu_value(cpu_text);
+        const bool pass =
+            cpu >= threshold.value() &&
+            (pid_filter.empty() || Contains(rows.Cell(col::ProcessId, r), pid_filter)) &&
+            (owner_filter.empty() || Contains(rows.Cell(col::Owner, r), owner_filter));
         if (pass) {
             sum += cpu;
             ++count;

@@ -6,6 +6,7 @@
 #include "chart/chart.h"
 #include "core/controls.h"
 #include "core/string_table.h"
+#include "osw_ps/ps_spans.h"
 
 namespace kavro {
 
@@ -31,6 +32,7 @@ struct PsPage {
     Chart osw_proc_count_chart; // BarSeries2
     Chart osw_cpuutil_chart;    // Series25
     Chart osw_process_chart;    // one line series per process ID
+    PsProcesses processes;      // the analysis's spans of those lines, for the filter
     Edit cpu_thr_value{"5"};
     Edit pid_filter;
     Edit owner_filter;

@@ -1,8 +1,8 @@
 #include "core/convert.h"
+#include "core/fast_text.h"
 #include "core/progress.h"
 #include "core/text.h"
 #include "osw_ps/ps.h"
-#include "osw_ps/ps_text.h"
 
 #include <algorithm>
 #include <bit>
@@ -34,7 +34,7 @@ double NumberKey(std::string_view text) {
     if (text.empty()) return 0;
     const std::string_view t = trimmed(text);
     double v = 0;
-    if (ps_detail::plain_decimal(t, v)) return v;
+    if (read_plain_decimal(t, v)) return v;
     return TryStrToFloat(t, v) ? v : 0;
 }
 

@@ -40,6 +40,7 @@ void clear_ps(PsPage& page) {
     page.osw_proc_count_chart.series(0).clear();
     page.osw_cpuutil_chart.series(0).clear();
     page.osw_process_chart.remove_all_series();
+    page.processes.clear();
 }
 
 } // namespace kavro
