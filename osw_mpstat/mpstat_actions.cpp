@@ -1,17 +1,8 @@
 #include "osw_mpstat/mpstat_actions.h"
 
 #include "core/convert.h"
-#include "core/line_reader.h"
 
 namespace kavro {
-
-void load_mpstat(MpstatPage& page) {
-    // The reader opens the file before anything is appended, so a file that
-    // cannot be opened leaves the table as it was; a failure later on keeps
-    // the lines read so far.
-    LineReader reader(page.mpstat_filename.text);
-    reader.append_to(page.mpstat_grid, page.mpstat_filename.text);
-}
 
 namespace {
 

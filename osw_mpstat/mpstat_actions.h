@@ -6,9 +6,6 @@
 
 namespace kavro {
 
-// Button8Click: appends every line of mpstat_filename to mpstat_grid.
-void load_mpstat(MpstatPage& page);
-
 // Button10Click: empties the raw table, the chart and cpu_num, and puts the
 // 3D view and its track bars back to the locked front view.
 void clear_mpstat(MpstatPage& page);

@@ -1,7 +1,6 @@
 #include "osw_netstat/netstat_analysis.h"
 
 #include "core/convert.h"
-#include "core/line_reader.h"
 #include "core/progress.h"
 #include "core/text.h"
 
@@ -431,11 +430,6 @@ void metric_view(MetricView form, StringTable& nets_anal, Chart& nets_graph, Eac
 }
 
 } // namespace
-
-void load_netstat(NetstatPage& page) {
-    LineReader reader(page.netstat_filename.text);
-    reader.append_to(page.nets_trace_grid, page.netstat_filename.text);
-}
 
 void clear_netstat_analysis(NetstatPage& page) {
     page.nets_raw.ResetTable();

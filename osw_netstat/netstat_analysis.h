@@ -15,11 +15,6 @@
 
 namespace kavro {
 
-// "Load OSW file": appends every line of the file named in netstat_filename
-// to nets_trace_grid, one row per line. The table is not emptied first;
-// lines read before a read error stay.
-void load_netstat(NetstatPage& page);
-
 // "Clear All": selector entries and text, the raw and both analysis tables,
 // every series of the chart.
 void clear_netstat(NetstatPage& page);

@@ -17,10 +17,6 @@ namespace kavro {
 // The blue of the snapshot bars.
 constexpr Colour kSnapshotBarColour = rgb(0x0000FF);
 
-// "Load OSW file": appends every line of the file named in osw_filename to
-// osw_grid, after the lines already there.
-void load_ps(PsPage& page);
-
 // "Clear All": empties both tables, selects "Time", puts the filter criteria
 // back to their defaults and empties the four charts.
 void clear_ps(PsPage& page);
