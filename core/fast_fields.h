@@ -149,12 +149,15 @@ private:
     std::vector<std::size_t> starts_, ends_;
 };
 
-// The fields numbered k[0] < k[1] < ... (from 0) of a row, each empty when
-// the row has fewer fields; what FieldSplitter gives at those places.
-template <std::size_t N>
-std::array<std::string_view, N> pick_fields(std::string_view text,
-                                            const std::array<unsigned, N>& k) {
+// The fields numbered K... (from 0, ascending) of a row, each empty when the
+// row has fewer fields; what FieldSplitter gives at those places. The
+// numbers are compile-time constants, so the search for each is unrolled.
+template <unsigned... K>
+std::array<std::string_view, sizeof...(K)> pick_fields(std::string_view text) {
     using fields_detail::EdgeCounts;
+    constexpr std::size_t N = sizeof...(K);
+    constexpr std::array<unsigned, N> k{K...};
+    static_assert(N > 0);
     std::array<std::string_view, N> out{};
     {
         // Rows of the usual widths close the last wanted field within their
@@ -183,7 +186,7 @@ std::array<std::string_view, N> pick_fields(std::string_view text,
             return out;
         }
     }
-    const std::size_t last = k[N - 1];
+    constexpr std::size_t last = k[N - 1];
     std::size_t start[N] = {}, stop[N] = {};
     std::size_t ns = 0, ne = 0; // fields started and ended so far
     std::size_t ws = 0, we = 0; // the next wanted start and end

@@ -1,5 +1,7 @@
 #include "core/fast_text.h"
 
+#include "core/convert.h"
+
 #include "core/string_table.h"
 #include "core/text.h"
 
@@ -15,27 +17,20 @@ std::size_t drop_carriage_returns(char* line, std::size_t len) {
 }
 
 bool read_plain_decimal_digits(std::string_view t, double& value) {
-    static constexpr double kTens[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                       1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
     if (t.empty() || t.size() > 16) return false;
-    std::uint64_t m = 0;
     int digits = 0;
-    int fraction = -1; // digits after the ".", -1 before one is seen
+    bool point = false;
     for (char c : t) {
         if (c >= '0' && c <= '9') {
-            m = m * 10 + static_cast<std::uint64_t>(c - '0');
             ++digits;
-            if (fraction >= 0) ++fraction;
-        } else if (c == '.' && fraction < 0) {
-            fraction = 0;
+        } else if (c == '.' && !point) {
+            point = true;
         } else {
             return false;
         }
     }
-    if (digits == 0 || digits > 15) return false;
-    value = static_cast<double>(m);
-    if (fraction > 0) value /= kTens[fraction];
-    return true;
+    // The shape StrToFloat reads without its general path, and so its value.
+    return digits > 0 && digits <= 15 && TryStrToFloat(t, value);
 }
 
 std::string marker_time(std::string_view marker) {
@@ -105,10 +100,14 @@ void MultiFind::add(std::string_view text, unsigned tag) {
             loose_.push_back({std::string(text), 0, tag});
             return;
         }
-        groups_.push_back({text[key], {}});
+        groups_.push_back({text[key], {}, 0});
+        group_at_[byte(text[key])] = static_cast<std::uint8_t>(groups_.size());
     }
     for (Group& g : groups_)
-        if (g.byte == text[key]) g.texts.push_back({std::string(text), key, tag});
+        if (g.byte == text[key]) {
+            g.texts.push_back({std::string(text), key, tag});
+            g.tags |= tag;
+        }
 }
 
 PrefixList::PrefixList(const std::vector<std::string>& texts) {

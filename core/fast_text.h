@@ -44,13 +44,13 @@ std::size_t drop_carriage_returns(char* line, std::size_t len);
 // --- Numbers.
 
 // Decimal digits with at most one "." among or around them ("12", "0.5",
-// "7.", ".5"), 1 to 15 digits in all: such a text is an exact whole number m
-// scaled by 10^-k, and m / 10^k in doubles is the correctly rounded value,
-// the one StrToFloat finds. Anything else (blanks, signs, exponents,
-// hexadecimal, longer numbers) answers false, for StrToFloat to read.
-// The "0.0" to "99.9" that ps prints on almost every line are read without
-// the digit loop.
-// The digit loop of read_plain_decimal, for the texts of other shapes.
+// "7.", ".5"), 1 to 15 digits in all, read as StrToFloat reads them; anything
+// else (blanks, signs, exponents, hexadecimal, longer numbers) answers false,
+// so that a caller can try another reading first (a sign or a hexadecimal
+// whole number). The "0.0" to "99.9" that ps prints on almost every line are
+// read inline: one or two digits over ten, an exact quotient, so the value
+// StrToFloat finds.
+// read_plain_decimal for the texts of other shapes.
 bool read_plain_decimal_digits(std::string_view t, double& value);
 inline bool read_plain_decimal(std::string_view t, double& value) {
     const auto digit = [](char c) { return c >= '0' && c <= '9'; };
@@ -227,6 +227,9 @@ public:
     void add(std::string_view text, unsigned tag);
 
     unsigned found_in(std::string_view line) const {
+        // A key or two are found fastest by the library's byte search, one
+        // pass for each; more are tested together, a block at a time.
+        if (keys_.size() <= kByteSearchKeys) return found_by_byte(line);
         return keys_.size() > 4 ? found_in<8>(line) : found_in<4>(line);
     }
 
@@ -239,10 +242,32 @@ private:
     struct Group {
         char byte;
         std::vector<Keyed> texts;
+        unsigned tags = 0; // of its texts
     };
+
+    static constexpr std::size_t kByteSearchKeys = 3;
 
     static unsigned char byte(char c) { return static_cast<unsigned char>(c); }
     const Group* group_of(char c) const;
+
+    unsigned found_by_byte(std::string_view line) const {
+        unsigned found = 0;
+        for (const Keyed& k : loose_)
+            if ((found & k.tag) == 0 && line.find(k.text) != std::string_view::npos) found |= k.tag;
+        const char* data = line.data();
+        const char* const end = data + line.size();
+        for (const Group& g : groups_) {
+            for (const char* p = data; p < end; ++p) {
+                p = static_cast<const char*>(
+                    std::memchr(p, g.byte, static_cast<std::size_t>(end - p)));
+                if (!p) break;
+                found |= confirm(line, static_cast<std::size_t>(p - data));
+                if ((found & g.tags) == g.tags) break;
+            }
+            if (found == all_tags_) return found;
+        }
+        return found;
+    }
 
     template <int Lanes> unsigned found_in(std::string_view line) const {
         unsigned found = 0;
@@ -285,21 +310,29 @@ private:
     // The tags of the texts whose key byte stands at `at` and that match there.
     unsigned confirm(std::string_view line, std::size_t at) const {
         unsigned tags = 0;
-        for (const Group& g : groups_) {
-            if (g.byte != line[at]) continue;
-            for (const Keyed& k : g.texts) {
-                if (at < k.key) continue;
-                const std::size_t start = at - k.key;
-                if (start + k.text.size() <= line.size() &&
-                    std::memcmp(line.data() + start, k.text.data(), k.text.size()) == 0)
-                    tags |= k.tag;
+        const Group& g = groups_[group_at_[byte(line[at])] - 1];
+        for (const Keyed& k : g.texts) {
+            if (at < k.key) continue;
+            const std::size_t start = at - k.key, n = k.text.size();
+            if (start + n > line.size()) continue;
+            // The texts are markers of a few bytes: compared here rather
+            // than by a call.
+            const char* p = line.data() + start;
+            const char* q = k.text.data();
+            std::size_t i = 0;
+            if (n > 8) {
+                if (std::memcmp(p, q, n) == 0) tags |= k.tag;
+                continue;
             }
+            while (i < n && p[i] == q[i]) ++i;
+            if (i == n) tags |= k.tag;
         }
         return tags;
     }
 
     ByteCounts counts_;
     std::vector<Group> groups_;
+    std::array<std::uint8_t, 256> group_at_{}; // by key byte: its group's index + 1
     std::vector<Keyed> loose_;
     KeyBytes keys_;
     unsigned all_tags_ = 0;

@@ -2,13 +2,9 @@
 
 // The mpstat analysis: one line series per logical CPU in cpu_util_chart,
 // one point per snapshot and CPU (user plus system time), labelled with the
-// snapshot's time of day, and one cpu_num entry per series.
-//
-// Two families of layout are read. AIX prints a configuration row with
-// "lcpu=", a lower-case "cpu " header and ends each block with " U " and
-// "ALL " rows. Linux sysstat and Solaris print no configuration row; their
-// header names the "CPU", user and system columns, and the CPU rows are
-// found by those columns.
+// snapshot's time of day, and one cpu_num entry per series. MpstatReader
+// (mpstat_read.h) reads the snapshots into records, MpstatPublisher
+// (mpstat_publish.h) draws them.
 
 #include "chart/chart.h"
 #include "osw_mpstat/mpstat_page.h"
@@ -29,7 +25,9 @@ constexpr Colour kClActiveCaption = rgb(0x99B4D1);
 Colour cpu_series_colour(int n);
 
 // Button9Click: reads mpstat_grid into cpu_util_chart and cpu_num, starting
-// from an empty chart and selector, and shows the Analyze tab when done.
+// from an empty chart and selector, and shows the Analyze tab when done. The
+// first number that does not convert, or a point for a CPU with no series,
+// ends it there; what was drawn before stays.
 void analyse_mpstat(MpstatPage& page);
 
 } // namespace kavro
