@@ -98,6 +98,7 @@ void MultiFind::add(std::string_view text, unsigned tag) {
         if (!keys_.add(byte(text[key]))) {
             // Still none: searched for on its own.
             loose_.push_back({std::string(text), 0, tag});
+            one_ = false;
             return;
         }
         groups_.push_back({text[key], {}, 0});
@@ -108,6 +109,7 @@ void MultiFind::add(std::string_view text, unsigned tag) {
             g.texts.push_back({std::string(text), key, tag});
             g.tags |= tag;
         }
+    one_ = loose_.empty() && groups_.size() == 1 && groups_[0].texts.size() == 1;
 }
 
 PrefixList::PrefixList(const std::vector<std::string>& texts) {

@@ -229,6 +229,7 @@ public:
     unsigned found_in(std::string_view line) const {
         // A key or two are found fastest by the library's byte search, one
         // pass for each; more are tested together, a block at a time.
+        if (one_) return found_one(line);
         if (keys_.size() <= kByteSearchKeys) return found_by_byte(line);
         return keys_.size() > 4 ? found_in<8>(line) : found_in<4>(line);
     }
@@ -249,6 +250,26 @@ private:
 
     static unsigned char byte(char c) { return static_cast<unsigned char>(c); }
     const Group* group_of(char c) const;
+
+    // The set of one text, the common case of a snapshot marker: its key
+    // byte looked for only where the text could stand around it.
+    unsigned found_one(std::string_view line) const {
+        const Keyed& k = groups_[0].texts[0];
+        const std::size_t n = k.text.size();
+        if (line.size() < n) return 0;
+        const char* const data = line.data();
+        const char key = k.text[k.key];
+        std::size_t from = k.key;
+        const std::size_t last = line.size() - (n - k.key);
+        while (from <= last) {
+            const void* hit = std::memchr(data + from, key, last - from + 1);
+            if (hit == nullptr) return 0;
+            const auto at = static_cast<std::size_t>(static_cast<const char*>(hit) - data);
+            if (std::memcmp(data + at - k.key, k.text.data(), n) == 0) return k.tag;
+            from = at + 1;
+        }
+        return 0;
+    }
 
     unsigned found_by_byte(std::string_view line) const {
         unsigned found = 0;
@@ -333,6 +354,7 @@ private:
     ByteCounts counts_;
     std::vector<Group> groups_;
     std::array<std::uint8_t, 256> group_at_{}; // by key byte: its group's index + 1
+    bool one_ = false;                         // one text in all, groups_[0].texts[0]
     std::vector<Keyed> loose_;
     KeyBytes keys_;
     unsigned all_tags_ = 0;

@@ -244,6 +244,13 @@ TEST(FastText, SearchesAnswerWhatPosAnswers) {
     markers.add("zzz", 1);
     markers.add(" U ", 2);
     markers.add("ALL ", 2);
+    // Each text alone, as a snapshot indicator is, searched for by its key
+    // byte only where the text fits around it.
+    std::vector<MultiFind> alone;
+    for (const std::string& t : texts) {
+        alone.emplace_back(counts);
+        alone.back().add(t, 4);
+    }
     KeyBytes keys;
     for (char c : std::string("zCU")) keys.add(static_cast<unsigned char>(c));
     const std::vector<std::string> prefixes = {
@@ -261,6 +268,9 @@ TEST(FastText, SearchesAnswerWhatPosAnswers) {
         const unsigned want_markers = (Contains(line, "zzz") ? 1u : 0u) |
                                       (Contains(line, " U ") || Contains(line, "ALL ") ? 2u : 0u);
         ASSERT_EQ(markers.found_in(line), want_markers) << '"' << line << '"';
+        for (std::size_t i = 0; i < texts.size(); ++i)
+            ASSERT_EQ(alone[i].found_in(line), Contains(line, texts[i]) ? 4u : 0u)
+                << '"' << texts[i] << "\" in \"" << line << '"';
         ASSERT_EQ(keys.in(line), Contains(line, "z") || Contains(line, "C") || Contains(line, "U"))
             << '"' << line << '"';
 
