@@ -9,7 +9,6 @@
 
 #include <array>
 #include <cstdint>
-#include <cstring>
 #include <vector>
 
 namespace kavro {
@@ -117,13 +116,8 @@ void parse_rows(const StringTable& lines, const MultiFind& indicator, const Pref
         // skipped (blanks after a tab stay), and the number runs to the
         // first blank. A row whose wording begins with a rule text also
         // contains it, so this one test stands for both.
-        const char* p = row.data();
-        const char* const end = p + row.size();
-        // Counter rows are indented by four blanks, so blanks go four at a
-        // time first.
-        for (std::uint32_t four; end - p >= 4 && (std::memcpy(&four, p, 4), four == 0x20202020u);)
-            p += 4;
-        while (p < end && *p == ' ') ++p;
+        const char* const end = row.data() + row.size();
+        const char* p = skip_blanks(row.data(), end);
         while (p < end && *p == '\t') ++p;
         const std::string_view copy(p, static_cast<std::size_t>(end - p));
         const std::size_t blank = copy.find(' ');
@@ -240,18 +234,18 @@ void metric_view(MetricView form, StringTable& nets_anal, Chart& nets_graph, Eac
     for (int r = 1; r <= last; ++r) {
         walk();
         if (r == 1) {
-            nets_anal.SetCell(3, r, "0");
+            nets_anal.SetCell(nets_anal_col::Delta, r, "0");
             continue;
         }
-        const double own = StrToFloat(nets_anal.Cell(2, r));
-        if (r == 2) above = StrToFloat(nets_anal.Cell(2, 1));
-        nets_anal.SetCell(3, r, FloatToStr(own - above));
+        const double own = StrToFloat(nets_anal.Cell(nets_anal_col::Total, r));
+        if (r == 2) above = StrToFloat(nets_anal.Cell(nets_anal_col::Total, 1));
+        nets_anal.SetCell(nets_anal_col::Delta, r, FloatToStr(own - above));
         above = own;
     }
 
     for (int r = 1; r <= last; ++r) {
         walk();
-        const std::string_view title = nets_anal.Cell(1, r);
+        const std::string_view title = nets_anal.Cell(nets_anal_col::Metric, r);
         if (!nets_graph.series_with_title(title).empty()) continue;
         Series& s = nets_graph.add_series(SeriesKind::Bar);
         s.set_title(title);
@@ -260,9 +254,9 @@ void metric_view(MetricView form, StringTable& nets_anal, Chart& nets_graph, Eac
 
     for (int r = 1; r <= last; ++r) {
         walk();
-        const double delta = StrToFloat(nets_anal.Cell(3, r));
-        for (int index : nets_graph.series_with_title(nets_anal.Cell(1, r)))
-            nets_graph.series(index).add_value(delta, nets_anal.Cell(0, r));
+        const double delta = StrToFloat(nets_anal.Cell(nets_anal_col::Delta, r));
+        for (int index : nets_graph.series_with_title(nets_anal.Cell(nets_anal_col::Metric, r)))
+            nets_graph.series(index).add_value(delta, nets_anal.Cell(nets_anal_col::Time, r));
     }
 }
 
@@ -308,8 +302,9 @@ void build_metric_view(const StringTable& nets_raw, std::string_view metric, Met
         for (int r = 1; r < nets_raw.RowCount(); ++r) {
             progress_step(static_cast<std::uint64_t>(r),
                           static_cast<std::uint64_t>(nets_raw.RowCount()), "Metric");
-            if (nets_raw.Cell(1, r) != wanted) continue;
-            append(nets_raw.Cell(0, r), nets_raw.Cell(1, r), nets_raw.Cell(2, r));
+            if (nets_raw.Cell(nets_raw_col::Metric, r) != wanted) continue;
+            append(nets_raw.Cell(nets_raw_col::Time, r), nets_raw.Cell(nets_raw_col::Metric, r),
+                   nets_raw.Cell(nets_raw_col::Total, r));
         }
     });
 }
@@ -352,7 +347,8 @@ void analyse_netstat(NetstatPage& page, const TraceRulesPage& rules) {
                 progress_step(i, records.size(), "Anlayze OSW File");
                 if (records[i] != want) continue;
                 const int r = static_cast<int>(i) + 1;
-                append(raw.Cell(0, r), raw.Cell(1, r), raw.Cell(2, r));
+                append(raw.Cell(nets_raw_col::Time, r), raw.Cell(nets_raw_col::Metric, r),
+                       raw.Cell(nets_raw_col::Total, r));
             }
         });
     }
