@@ -54,6 +54,13 @@ inline void progress_steps(std::uint64_t n, std::uint64_t done, std::uint64_t to
     detail::progress_report(done, total, what);
 }
 
+// Reports at once: for a loop that waits on work done elsewhere and still
+// has to keep the dialog going.
+inline void progress_report_now(std::uint64_t done, std::uint64_t total,
+                                std::string_view what = {}) {
+    if (detail::progress_sink != nullptr) detail::progress_report(done, total, what);
+}
+
 // Installs a sink for the lifetime of the scope (one user action).
 class ProgressScope {
 public:

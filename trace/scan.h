@@ -33,10 +33,21 @@ struct ScanRules {
 
 ScanRules read_scan_rules(const TraceRulesPage& rules);
 
+// How the scan is run. The line analyses fall in two groups that write
+// tables of their own: the general statistics and the plan (trace_detail,
+// trace_detail2, execplan_grid) and the touch counts (touch_grid1,
+// touch_grid2). Split runs the groups at once on two threads, each over
+// every line in order, and leaves every table as the single pass does; when
+// either group meets an error, the tables are emptied and the single pass
+// runs again to end where it ends. Auto splits a large trace on a machine of
+// two cores or more, when the tables start empty (KAVRO_SCAN_THREADS=1 in
+// the environment keeps it to the single pass, for measuring).
+enum class ScanMode { Auto, SinglePass, Split };
+
 // Appends to trace_detail, trace_detail2, touch_grid1, touch_grid2 and
 // execplan_grid, which it expects open (as Clear All leaves them). A
 // conversion error ends the scan at its line; every row and sum written
 // before it stays in the tables.
-void scan_trace(TracePage& page, const ScanRules& rules);
+void scan_trace(TracePage& page, const ScanRules& rules, ScanMode mode = ScanMode::Auto);
 
 } // namespace kavro
