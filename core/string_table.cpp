@@ -89,6 +89,43 @@ public:
     std::vector<Chunk> chunks;
 };
 
+// The texts of a table's shared columns, each kept once. The text written
+// last is compared first, without a hash (an archive's snapshot time comes
+// on each of its rows); the ids of the texts written before it are
+// remembered by their hash: a result column writes the few texts of one
+// cursor again and again, and a text found there costs no miss in the
+// pool's index.
+class SharedTexts {
+public:
+    std::uint32_t intern(std::string_view text) {
+        if (last_ != TextPool::npos && pool_.text(last_) == text) return last_;
+        const std::uint64_t hash = hash_text(text);
+        Recent& recent = recent_[hash & (kRecent - 1)];
+        if (recent.hash == hash && recent.id != TextPool::npos && pool_.text(recent.id) == text)
+            return last_ = recent.id;
+        const std::uint32_t id = pool_.intern(text, hash);
+        recent = {hash, id};
+        return last_ = id;
+    }
+    std::string_view text(std::uint32_t id) const { return pool_.text(id); }
+    void clear() {
+        pool_.clear();
+        last_ = TextPool::npos;
+        std::fill(std::begin(recent_), std::end(recent_), Recent{});
+    }
+    std::size_t bytes() const { return pool_.bytes() + sizeof recent_; }
+
+private:
+    struct Recent {
+        std::uint64_t hash = 0;
+        std::uint32_t id = TextPool::npos;
+    };
+    static constexpr std::size_t kRecent = 256;
+    TextPool pool_;
+    std::uint32_t last_ = TextPool::npos;
+    Recent recent_[kRecent];
+};
+
 void StringTable::BlockFree::operator()(CellRec* block) const {
     if (bytes == 0)
         delete[] block;
@@ -249,8 +286,8 @@ void StringTable::store(int col, CellRec& c, std::string_view text) {
         return;
     }
     if (n <= kMaxShared && shared_column(col)) {
-        if (!shared_) shared_ = std::make_unique<TextPool>();
-        const std::uint32_t id = shared_->intern_in_run(text);
+        if (!shared_) shared_ = std::make_unique<SharedTexts>();
+        const std::uint32_t id = shared_->intern(text);
         // Counted before the old text is let go, so that letting go of the
         // column's last shared text does not empty the pool just used.
         ++shared_refs_;

@@ -40,7 +40,7 @@
 namespace kavro {
 
 class StringTable;
-class TextPool;
+class SharedTexts;
 class TextStore;
 
 // A text that lies in a table's storage, with where it lies there: a cell's
@@ -279,7 +279,7 @@ private:
     std::vector<LongText> longs_;
     std::size_t live_bytes_ = 0; // bytes of the arena that cells show
     std::vector<char> shared_cols_;
-    std::unique_ptr<TextPool> shared_;
+    std::unique_ptr<SharedTexts> shared_;
     std::size_t shared_refs_ = 0; // cells that show a shared text
     // The storage of another table that foreign cells point into, held for
     // as long as one does.

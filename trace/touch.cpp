@@ -4,7 +4,11 @@
 #include "core/text.h"
 #include "trace/cuts.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <new>
+#include <stdexcept>
 
 namespace kavro {
 
@@ -16,17 +20,55 @@ bool exact_as_text(double v) {
 }
 } // namespace
 
+std::uint32_t TouchTable::find(std::string_view key, std::uint64_t hash) {
+    const auto same = [&](std::uint32_t at) {
+        const Entry& e = entry(at);
+        return e.size == key.size() && std::memcmp(e.key(), key.data(), key.size()) == 0;
+    };
+    Recent& recent = recent_[hash & (kRecent - 1)];
+    if (recent.hash == hash && recent.at != FlatIndex::npos && same(recent.at)) return recent.at;
+    const std::uint32_t at = index_.find(hash, same);
+    if (at != FlatIndex::npos) recent = {hash, at};
+    return at;
+}
+
+std::uint32_t TouchTable::make_entry(std::string_view key) {
+    constexpr std::size_t kWord = sizeof(std::uint64_t);
+    constexpr std::size_t kChunkWords = std::size_t(1) << kChunkShift;
+    const std::size_t words = (sizeof(Entry) + key.size() + kWord - 1) / kWord;
+    if (keys_ == FlatIndex::npos - 1) throw std::length_error("too many keys");
+    index_.reserve(keys_ + 1);
+    if (words > room_) {
+        // A key longer than a chunk gets a chunk of its own.
+        if ((chunks_.size() + 1) >> (32 - kChunkShift)) throw std::length_error("too many keys");
+        room_for_one(chunks_);
+        const std::size_t size = std::max(words, kChunkWords);
+        chunks_.emplace_back(new std::uint64_t[size]);
+        room_ = words > kChunkWords ? 0 : size - words;
+        const auto at = static_cast<std::uint32_t>((chunks_.size() - 1) << kChunkShift);
+        new (&entry(at)) Entry;
+        return at;
+    }
+    const std::size_t word = kChunkWords - room_;
+    room_ -= words;
+    const auto at = static_cast<std::uint32_t>((chunks_.size() - 1) << kChunkShift | word);
+    new (&entry(at)) Entry;
+    return at;
+}
+
 TouchTable::TouchTable(StringTable& table) : table_(table) {
     for (int r = 1; r < table_.RowCount() - 1; ++r) {
         const std::string_view key = table_.Cell(touch_grid_col::Event, r);
         const std::uint64_t hash = hash_text(key);
         // The first row of a key is its row, as a lookup would find it.
-        if (keys_.find(key, hash) != TextPool::npos) continue;
-        room_for_one(rows_);
-        keys_.add(key, hash);
-        Row row;
-        row.row = r;
-        rows_.push_back(row);
+        if (find(key, hash) != FlatIndex::npos) continue;
+        const std::uint32_t at = make_entry(key);
+        Entry& e = entry(at);
+        e.row = r;
+        e.size = static_cast<std::uint32_t>(key.size());
+        std::memcpy(const_cast<char*>(e.key()), key.data(), key.size());
+        index_.insert(hash, at);
+        ++keys_;
     }
 }
 
@@ -54,41 +96,44 @@ void TouchTable::store(Number& n, int col, int row, double value) {
 void TouchTable::add(std::string_view key, const TextRef& value_ref) {
     const std::string_view value = value_ref.text();
     const std::uint64_t hash = hash_text(key);
-    const std::uint32_t id = keys_.find(key, hash);
-    if (id == TextPool::npos) {
-        Row r;
-        r.row = table_.RowCount() - 1;
-        r.count.value = 1;
-        r.count.known = true;
-        // Room first, so that the row, once in the table, is indexed too.
-        room_for_one(rows_);
+    const std::uint32_t found = find(key, hash);
+    if (found == FlatIndex::npos) {
+        // The entry is made first, so that the row, once in the table, is
+        // indexed too.
+        const std::uint32_t at = make_entry(key);
+        Entry& e = entry(at);
+        e.row = table_.RowCount() - 1;
+        e.size = static_cast<std::uint32_t>(key.size());
+        std::memcpy(const_cast<char*>(e.key()), key.data(), key.size());
+        e.count.value = 1;
+        e.count.known = true;
         table_.SetSlotCell(touch_grid_col::Event, key);
         table_.SetSlotCellRef(touch_grid_col::Time, value_ref);
         table_.SetSlotCell(touch_grid_col::Count, "1");
         table_.CommitSlot();
-        keys_.add(key, hash);
-        rows_.push_back(r);
+        index_.insert(hash, at);
+        ++keys_;
         return;
     }
-    Row& r = rows_[id];
-    if (!r.listed) {
-        pending_.push_back(id);
-        r.listed = true;
+    Entry& e = entry(found);
+    if (!e.listed) {
+        pending_.push_back(found);
+        e.listed = true;
     }
     // The row's Time is read before the value, so a row and a value that are
     // both not numbers report the row's text.
-    const double time = read(r.time, touch_grid_col::Time, r.row);
-    store(r.time, touch_grid_col::Time, r.row, time + StrToFloat(value));
-    store(r.count, touch_grid_col::Count, r.row, read(r.count, touch_grid_col::Count, r.row) + 1);
+    const double time = read(e.time, touch_grid_col::Time, e.row);
+    store(e.time, touch_grid_col::Time, e.row, time + StrToFloat(value));
+    store(e.count, touch_grid_col::Count, e.row, read(e.count, touch_grid_col::Count, e.row) + 1);
 }
 
 void TouchTable::flush() {
-    for (const std::uint32_t id : pending_) {
-        Row& r = rows_[id];
-        if (r.time.pending) table_.SetCell(touch_grid_col::Time, r.row, FloatToStr(r.time.value));
-        if (r.count.pending)
-            table_.SetCell(touch_grid_col::Count, r.row, FloatToStr(r.count.value));
-        r.time.pending = r.count.pending = r.listed = false;
+    for (const std::uint32_t at : pending_) {
+        Entry& e = entry(at);
+        if (e.time.pending) table_.SetCell(touch_grid_col::Time, e.row, FloatToStr(e.time.value));
+        if (e.count.pending)
+            table_.SetCell(touch_grid_col::Count, e.row, FloatToStr(e.count.value));
+        e.time.pending = e.count.pending = e.listed = false;
     }
     pending_.clear();
 }

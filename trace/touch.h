@@ -8,6 +8,8 @@
 #include "trace/cuts.h"
 #include "trace/scan.h"
 
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -47,22 +49,45 @@ private:
         bool known = false;
         bool pending = false; // known but not yet written to the cell
     };
-    struct Row {
+    // One key: its row and numbers, followed by the key's bytes. A lookup
+    // that finds a key reads one place in memory after the index, where a
+    // list of texts, the text and a list of rows would be three.
+    struct Entry {
         int row = 0;
+        std::uint32_t size = 0; // of the key
         Number time, count;
         bool listed = false; // in pending_
+        const char* key() const { return reinterpret_cast<const char*>(this + 1); }
     };
+    // Entries live in chunks of 8-byte words that never move, found by
+    // chunk and word: (chunk << kChunkShift) | word.
+    static constexpr int kChunkShift = 17;
 
+    Entry& entry(std::uint32_t at) {
+        return *reinterpret_cast<Entry*>(chunks_[at >> kChunkShift].get() +
+                                         (at & ((1u << kChunkShift) - 1)));
+    }
+    std::uint32_t find(std::string_view key, std::uint64_t hash);
+    // Room for the entry of `key`, not yet indexed; its address.
+    std::uint32_t make_entry(std::string_view key);
     double read(Number& n, int col, int row);
     void store(Number& n, int col, int row, double value);
 
     StringTable& table_;
-    // Every key once, numbered in the order of its row; rows_ is parallel
-    // to it. An open-addressing index with the texts in chunks: a lookup is
-    // one slot and one compare, where a node map chased a pointer per key.
-    TextPool keys_;
-    std::vector<Row> rows_;
-    std::vector<std::uint32_t> pending_; // ids of rows with unwritten sums
+    FlatIndex index_; // key hash -> entry address
+    // The entries of the last keys found, by the low bits of their hash: the
+    // keys of busy cursors come back again and again, and one found here
+    // costs no miss in the index.
+    struct Recent {
+        std::uint64_t hash = 0;
+        std::uint32_t at = FlatIndex::npos;
+    };
+    static constexpr std::size_t kRecent = 512;
+    std::unique_ptr<Recent[]> recent_{new Recent[kRecent]};
+    std::vector<std::unique_ptr<std::uint64_t[]>> chunks_;
+    std::size_t room_ = 0; // words free at the end of the last chunk
+    std::uint32_t keys_ = 0;
+    std::vector<std::uint32_t> pending_; // entries with unwritten sums
 };
 
 // The wait-event analysis of wait lines: key cursor reference and event
