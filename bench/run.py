@@ -17,7 +17,8 @@ less.
     python3 bench/run.py [--build DIR] [--data DIR] [--runs N]
                          [--only trace,profile,ps,gzip,mpstat,netstat,gui,road]
                          [--road-sizes 10M,50M,300M,1G]
-                         [--trace-size 1G] [--ps-size 500M] [--mpstat-size 500M]
+                         [--trace-size 1G] [--dense-trace-size 300M]
+                         [--ps-size 500M] [--mpstat-size 500M]
                          [--netstat-size 500M] [--markdown FILE]
                          [--cursor-bench PROGRAM]
 
@@ -25,8 +26,10 @@ less.
 every page beside kavro-cli, step by step, on files of --road-sizes and the
 real traces; its own table follows the others.
 
-The cursor_comboChange row runs BUILD/bench/bench_trace FILE samples
---cursor, which analyses the trace and prints "cursor_comboChange: N ms";
+The trace rows run the 1 GB trace with the sample rules and a 300 MB trace
+with bench/dense-rules, whose rules give result rows for nearly every line.
+The cursor_comboChange rows run BUILD/bench/bench_trace FILE RULES --cursor,
+which analyses the trace and prints "cursor_comboChange: N ms";
 --cursor-bench names another program that takes the trace file and prints
 the same line.
 """
@@ -45,6 +48,8 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(HERE)
 SAMPLES = os.path.join(ROOT, "samples")
+# The rules of the dense trace rows: nearly every line gives result rows.
+DENSE_RULES = os.path.join(HERE, "dense-rules")
 
 
 def parse_size(text):
@@ -143,21 +148,32 @@ class Bench:
         path = self.generated("gen_trace", self.args.trace_size,
                               "trace-%s.trc" % self.size_name(self.args.trace_size))
         cli = self.tool("cli", "kavro-cli")
-        size = os.path.getsize(path)
-        label = human(size)
+        label = human(os.path.getsize(path))
         self.file_row("load a %s trace (Button102)" % label, path,
                       [cli, "-C", SAMPLES, "--set", "SQLIdList=" + path, "--click", "Button102",
                        "--export", "none"], 1.3)
-        analyse = [cli, "-C", SAMPLES, "trace", path, "--export", "none"]
-        self.file_row("load and analyse a %s trace" % label, path, analyse, 3.0)
+        self.analysis_rows(path, SAMPLES, "")
+        if self.args.dense_trace_size > 0:
+            dense = self.generated("gen_trace", self.args.dense_trace_size,
+                                   "trace-%s.trc" % self.size_name(self.args.dense_trace_size))
+            self.analysis_rows(dense, DENSE_RULES, ", dense rules")
+
+    def analysis_rows(self, path, rules, what):
+        """Load and analysis against the floor, its peak memory, and the
+        cursor pick after it, with the rules file of the folder `rules`."""
+        cli = self.tool("cli", "kavro-cli")
+        size = os.path.getsize(path)
+        label = human(size)
+        analyse = [cli, "-C", rules, "trace", path, "--export", "none"]
+        self.file_row("load and analyse a %s trace%s" % (label, what), path, analyse, 3.0)
         print("measuring: peak memory of the trace analysis ...", flush=True)
         peaks = [self.peak_kb(analyse) * 1024 for _ in range(self.args.runs)]
         peak = statistics.median(peaks)
         ratio = peak / size
-        self.rows.append(("peak memory, load and analysis of a %s trace" % label, human(peak),
-                          "file %s" % label, "%.2f x file" % ratio, "<= 2.0 x file",
+        self.rows.append(("peak memory, load and analysis of a %s trace%s" % (label, what),
+                          human(peak), "file %s" % label, "%.2f x file" % ratio, "<= 2.0 x file",
                           "met" if ratio <= 2.0 else "missed"))
-        self.cursor_row(path)
+        self.cursor_row(path, rules, what)
 
     # The sum of ela per event name, the least a response-time profile does.
     AWK_PROFILE = ("/^WAIT #/ { split($3, a, \" \"); s[$2] += a[2] } "
@@ -182,19 +198,19 @@ class Bench:
         self.rows.append(("peak memory, kavro-cli profile of a %s trace" % label, human(peak),
                           "", "", "< 100 MB", "met" if peak < 100 * (1 << 20) else "missed"))
 
-    def cursor_row(self, path):
+    def cursor_row(self, path, rules, what):
         if self.args.cursor_bench:
             cmd = [self.args.cursor_bench, path]
         else:
-            cmd = [self.tool("bench", "bench_trace"), path, SAMPLES, "--cursor"]
-        work = "cursor_comboChange after the trace analysis"
+            cmd = [self.tool("bench", "bench_trace"), path, rules, "--cursor"]
+        work = "cursor_comboChange after the trace analysis%s" % what
         print("measuring: %s ..." % work, flush=True)
         figures = []
         for _ in range(self.args.runs):
             done = subprocess.run(cmd, cwd=SAMPLES, stdout=subprocess.PIPE, check=True)
             m = re.search(r"cursor_comboChange\D*?([\d.]+)\s*ms", done.stdout.decode())
             if not m:
-                sys.exit("run.py: %s printed no cursor_comboChange figure" % prog)
+                sys.exit("run.py: %s printed no cursor_comboChange figure" % cmd[0])
             figures.append(float(m.group(1)))
         ms = statistics.median(figures)
         self.rows.append((work, "%.1f ms" % ms, "", "", "< 200 ms",
@@ -314,6 +330,8 @@ def main():
     p.add_argument("--runs", type=int, default=5)
     p.add_argument("--only", default="trace,profile,ps,gzip,mpstat,netstat,gui")
     p.add_argument("--trace-size", type=parse_size, default=parse_size("1G"))
+    p.add_argument("--dense-trace-size", type=parse_size, default=parse_size("300M"),
+                   help="the trace analysed with bench/dense-rules (0: none)")
     p.add_argument("--ps-size", type=parse_size, default=parse_size("500M"))
     p.add_argument("--mpstat-size", type=parse_size, default=parse_size("500M"))
     p.add_argument("--netstat-size", type=parse_size, default=parse_size("500M"))

@@ -5,9 +5,10 @@
 // time costs far more than the work done on it, so two things matter more
 // than the allocator's speed:
 //
-//  - blocks come from big mappings that the kernel is asked to back with
-//    huge pages (madvise MADV_HUGEPAGE where the system has it): one fault
-//    per 2 MiB instead of one per 4 KiB;
+//  - blocks come from big mappings, aligned to 2 MiB, that the kernel can
+//    back with huge pages (one fault per 2 MiB instead of one per 4 KiB)
+//    when asked to: KAVRO_HUGE_PAGES=1 gives madvise(MADV_HUGEPAGE) where
+//    the system has it (see page_memory.cpp for why it is not the default);
 //  - a block given back is kept for the next taker of that size instead of
 //    being returned to the system, so a second load or analysis works in
 //    pages the first one already paid for.
