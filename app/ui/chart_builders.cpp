@@ -7,10 +7,12 @@
 #include "app/ui/gantt_item.h"
 #include "app/ui/lines_item.h"
 #include "chart/pie_slices.h"
+#include "chart/plot_geometry.h"
 
 #include <QCategoryAxis>
 #include <QDateTime>
 #include <QDateTimeAxis>
+#include <QFontMetricsF>
 #include <QLegend>
 #include <QLineSeries>
 #include <QPen>
@@ -19,9 +21,52 @@
 #include <QValueAxis>
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace kavro::ui {
+
+// The point labels under a line chart: about twenty, each at its point's
+// ordinal, and fewer where the plot is too narrow for twenty to stand apart
+// (Qt Charts cuts a label to the room beside its neighbours, down to "...").
+// Only the labels shown are made.
+void ChartView::label_points() {
+    auto* cat = point_axis_;
+    if (!cat || labelling_) return;
+    const Series* labelled = point_labels_of_ >= 0 && point_labels_of_ < model_->series_count()
+                                 ? &model_->series(point_labels_of_)
+                                 : nullptr;
+    const int n = labelled ? labelled->point_count() : 0;
+    const auto label = [&](int p) { return to_qstring(labelled->label(p)); };
+    // Labels of another width shift the plot a little; only a plot of
+    // another size by a tenth is labelled again, so the two never chase
+    // each other.
+    const double width = line_columns();
+    if (point_label_step_ > 0 && std::abs(width - point_label_width_) < point_label_width_ * 0.1)
+        return;
+    point_label_width_ = width;
+    int step = std::max(1, n / 20);
+    if (n > 1) {
+        // Qt Charts leaves a label turned by 45 degrees whole when the next
+        // stands about its width and height away (seen on the ps and mpstat
+        // time labels); the first and last label stand for the widest.
+        const QFontMetricsF fm(cat->labelsFont());
+        const qreal widest =
+            std::max(fm.horizontalAdvance(label(0)), fm.horizontalAdvance(label(n - 1)));
+        const double need = widest + fm.height() + 4;
+        step = std::max<int>(step, static_cast<int>(label_step(width, n - 1, need)));
+    }
+    if (step == point_label_step_) return;
+    point_label_step_ = step;
+    labelling_ = true;
+    for (const QString& old : cat->categoriesLabels()) cat->remove(old);
+    QStringList shown;
+    for (int k = 0; k < n; k += step) shown << label(k);
+    shown = unique_labels(shown);
+    for (int k = 0, i = 0; k < n; k += step, ++i) cat->append(shown[i], static_cast<qreal>(k));
+    cat->setRange(0, std::max<qreal>(1, static_cast<qreal>(n - 1)));
+    labelling_ = false;
+}
 
 // Every pie series as its largest slices and "Others (N)" (pie_slices).
 void ChartView::build_pies(QChart* c) {
@@ -126,22 +171,16 @@ void ChartView::build_gantt(QChart* c) {
 // Qt Charts series each while the chart's legend holds them, one LinesItem
 // for them all past that.
 void ChartView::build_lines(QChart* c, const Series* labelled, bool right_axis) {
-    const int label_count = labelled ? labelled->point_count() : 0;
-    const auto label = [&](int p) { return to_qstring(labelled->label(p)); };
     QValueAxis* bottom = nullptr;
     if (style_.labels_on_bottom_axis) {
         auto* cat = new QCategoryAxis();
         cat->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
-        // About twenty labels, each at its point's ordinal: only those are
-        // made.
-        const int n = label_count;
-        const int step = std::max(1, n / 20);
-        QStringList shown;
-        for (int k = 0; k < n; k += step) shown << label(k);
-        shown = unique_labels(shown);
-        for (int k = 0, i = 0; k < n; k += step, ++i) cat->append(shown[i], static_cast<qreal>(k));
-        cat->setRange(0, std::max<qreal>(1, static_cast<qreal>(n - 1)));
         cat->setLabelsAngle(-45);
+        point_axis_ = cat;
+        point_labels_of_ = labelled ? labelled->index() : -1;
+        label_points();
+        // A wider or narrower plot has room for more or fewer labels.
+        connect(c, &QChart::plotAreaChanged, this, [this] { label_points(); });
         bottom = cat;
     } else {
         bottom = new QValueAxis();

@@ -129,6 +129,9 @@ void ChartView::rebuild() {
     // The items and axes go with the old chart.
     lines_ = nullptr;
     bottom_axis_ = nullptr;
+    point_axis_ = nullptr;
+    point_labels_of_ = -1;
+    point_label_step_ = 0;
     // A fresh chart each time: removing the axes of a chart leaves their
     // labels and title standing on the scene in some cases, where they show
     // through the new ones.

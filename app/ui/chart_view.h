@@ -9,6 +9,7 @@
 
 #include <QAbstractBarSeries>
 #include <QBarCategoryAxis>
+#include <QCategoryAxis>
 #include <QChartView>
 #include <QColor>
 #include <QContextMenuEvent>
@@ -89,6 +90,7 @@ private:
     void build_bars(QChart* c, const Series* labelled, bool horizontal);
     void build_gantt(QChart* c);
     void build_lines(QChart* c, const Series* labelled, bool right_axis);
+    void label_points();
     void update_flags();
     void apply_view3d();
     QString slot_label(qsizetype k) const;
@@ -113,9 +115,14 @@ private:
     std::vector<Cached> cached_;
     std::vector<QAbstractSeries*> drawn_; // per model series (null when not drawn alone)
     class GanttItem* gantt_ = nullptr;
-    class LinesItem* lines_ = nullptr;  // many line series, drawn by our own item
-    QValueAxis* bottom_axis_ = nullptr; // of a line chart
-    std::vector<char> filled_;          // Qt Charts lines: the series carries its points
+    class LinesItem* lines_ = nullptr;    // many line series, drawn by our own item
+    QValueAxis* bottom_axis_ = nullptr;   // of a line chart
+    QCategoryAxis* point_axis_ = nullptr; // a line chart's bottom axis of point labels
+    int point_labels_of_ = -1;            // the series whose labels it shows
+    int point_label_step_ = 0;            // every how many points a label stands
+    double point_label_width_ = 0;        // the plot width the labels were spaced for
+    bool labelling_ = false;
+    std::vector<char> filled_; // Qt Charts lines: the series carries its points
     double filled_width_ = 0;
     bool filling_ = false;
     QStringList bar_tips_; // what the hover names each bar handed to Qt Charts by

@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QBarCategoryAxis>
+#include <QCategoryAxis>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QLegend>
@@ -19,6 +20,7 @@
 #include <QPieSeries>
 #include <QValueAxis>
 
+#include <cstdio>
 #include <string>
 
 using namespace kavro;
@@ -214,6 +216,47 @@ TEST(ChartViewBars, APagedChartOfTwentyThousandBarsHandsOverOnePage) {
     view.scroll_bars(100000);
     EXPECT_EQ(top(), "  STEP 19990");
     EXPECT_EQ(axis->categories().size(), 10);
+}
+
+// The point labels under a line chart (the ps and mpstat times) stand apart
+// at any width: Qt Charts cuts a turned label that crowds its neighbours
+// down to "...". A wider plot takes more of them, up to about twenty.
+TEST(ChartViewLines, PointLabelsAreAsManyAsStandApart) {
+    app();
+    Chart chart;
+    Series& s = chart.add_series(SeriesKind::Line);
+    for (int p = 0; p < 2000; ++p) {
+        char label[16];
+        std::snprintf(label, sizeof label, "%02d:%02d:%02d", p / 120, p / 2 % 60, p % 2 * 30);
+        s.add_value(p % 50, label);
+    }
+    ChartStyle style;
+    style.labels_on_bottom_axis = true;
+    ChartView view(chart, style);
+    const auto labels = [&] {
+        return qobject_cast<QCategoryAxis*>(view.chart()->axes(Qt::Horizontal).value(0));
+    };
+    // How far apart two labels stand, in pixels.
+    const auto spacing = [&] {
+        QCategoryAxis* axis = labels();
+        const QStringList shown = axis->categoriesLabels();
+        return axis->endValue(shown[1]) * view.chart()->plotArea().width() / 1999;
+    };
+    view.resize(500, 400);
+    view.show();
+    painted(view);
+    ASSERT_NE(labels(), nullptr);
+    const int narrow = labels()->count();
+    ASSERT_GE(narrow, 2);
+    const QFontMetricsF fm(labels()->labelsFont());
+    EXPECT_GE(spacing(), fm.horizontalAdvance("00:00:00") + fm.height());
+    EXPECT_EQ(labels()->categoriesLabels().front(), "00:00:00");
+
+    view.resize(1600, 400);
+    painted(view);
+    EXPECT_GT(labels()->count(), narrow);
+    EXPECT_LE(labels()->count(), 20);
+    EXPECT_GE(spacing(), fm.horizontalAdvance("00:00:00") + fm.height());
 }
 
 // The sizes a large trace gives the touch-count pies and the timeline: the
