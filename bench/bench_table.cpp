@@ -16,7 +16,8 @@ int main(int argc, char** argv) {
     kavro::StringTable table(1);
     kavro::bench::Stopwatch watch;
     for (long i = 0; i < rows; ++i) {
-        line[static_cast<std::size_t>(i % static_cast<long>(bytes))] = static_cast<char>('a' + i % 26);
+        line[static_cast<std::size_t>(i % static_cast<long>(bytes))] =
+            static_cast<char>('a' + i % 26);
         table.AppendRow({line});
     }
     const double append = watch.seconds();

@@ -87,14 +87,29 @@ void read_trace_rules(const std::string& path, TraceRulesPage& rules) {
         const Section section = classify(held);
         if (!read_line(reader, held)) break;
         switch (section) {
-        case Section::None: break;
-        case Section::Wait: read_table_section(reader, held, rules.tracerules_grid1); break;
-        case Section::Touch1Wait: read_table_section(reader, held, rules.tracerules_grid2); break;
-        case Section::Touch2: read_table_section(reader, held, rules.tracerules_grid3); break;
-        case Section::Fetch: read_table_section(reader, held, rules.tracerules_grid4); break;
-        case Section::Touch1Fetch: read_table_section(reader, held, rules.tracerules_grid5); break;
-        case Section::Netstat: read_table_section(reader, held, rules.tracerules_grid6); break;
-        case Section::Ps: read_ps_section(reader, held, rules); break;
+        case Section::None:
+            break;
+        case Section::Wait:
+            read_table_section(reader, held, rules.tracerules_grid1);
+            break;
+        case Section::Touch1Wait:
+            read_table_section(reader, held, rules.tracerules_grid2);
+            break;
+        case Section::Touch2:
+            read_table_section(reader, held, rules.tracerules_grid3);
+            break;
+        case Section::Fetch:
+            read_table_section(reader, held, rules.tracerules_grid4);
+            break;
+        case Section::Touch1Fetch:
+            read_table_section(reader, held, rules.tracerules_grid5);
+            break;
+        case Section::Netstat:
+            read_table_section(reader, held, rules.tracerules_grid6);
+            break;
+        case Section::Ps:
+            read_ps_section(reader, held, rules);
+            break;
         }
     }
 }

@@ -27,9 +27,9 @@ QWidget* build_settings_tab(Binder& b) {
     auto* group = new QGroupBox(" Environment ");
     auto* form = new QFormLayout(group);
     form->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
-    for (auto [name, caption] : {std::pair{"metaloc", "Metadata Location"},
-                                 std::pair{"tracemeta", "Trace File Location"},
-                                 std::pair{"oswmeta", "OSW File Location"}}) {
+    for (auto [name, caption] :
+         {std::pair{"metaloc", "Metadata Location"}, std::pair{"tracemeta", "Trace File Location"},
+          std::pair{"oswmeta", "OSW File Location"}}) {
         QLineEdit* e = b.edit(name);
         e->setMinimumWidth(520);
         form->addRow(caption, e);

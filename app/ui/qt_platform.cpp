@@ -16,7 +16,8 @@ void QtMessageBox::show(const std::string& text) {
 }
 
 std::optional<std::string> QtFileDialog::open(const std::string& start_folder) {
-    const QString chosen = QFileDialog::getOpenFileName(owner_, QString(), to_qstring(start_folder));
+    const QString chosen =
+        QFileDialog::getOpenFileName(owner_, QString(), to_qstring(start_folder));
     if (chosen.isEmpty()) return std::nullopt;
     return QDir::toNativeSeparators(chosen).toStdString();
 }
@@ -52,7 +53,8 @@ std::optional<std::string> QtFileDialog::open_archive(const std::string& start_f
 void QtShellOpen::open(const std::string& document) {
     // Looked for in the current directory; what the desktop makes of it is
     // not examined.
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(to_qstring(document)).absoluteFilePath()));
+    QDesktopServices::openUrl(
+        QUrl::fromLocalFile(QFileInfo(to_qstring(document)).absoluteFilePath()));
 }
 
 } // namespace kavro::ui

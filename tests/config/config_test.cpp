@@ -109,11 +109,10 @@ TEST(TraceRules, HeadersMustMatchExactly) {
 TEST(TraceRules, EmptyRepeatedAndCutSections) {
     TempDir dir;
     TraceRulesPage r;
-    read_trace_rules(dir.file("tracerules.ini",
-                              "[General Trace Statistics WAIT]\n[END]\n"
-                              "[Touch Count Analysis 1 WAIT]\nela=\n[END]\n"
-                              "[Touch Count Analysis 1 WAIT]\nblocks=\n[END]\n"
-                              "[OSW-NETSTAT]\npackets sent\npackets received"),
+    read_trace_rules(dir.file("tracerules.ini", "[General Trace Statistics WAIT]\n[END]\n"
+                                                "[Touch Count Analysis 1 WAIT]\nela=\n[END]\n"
+                                                "[Touch Count Analysis 1 WAIT]\nblocks=\n[END]\n"
+                                                "[OSW-NETSTAT]\npackets sent\npackets received"),
                      r);
     // an empty section swallows nothing that follows it
     EXPECT_EQ(rows(r.tracerules_grid1), (Rows{""}));

@@ -4,15 +4,15 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QFont>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPageSize>
 #include <QPdfWriter>
-#include <QFont>
 #include <QTextBlock>
 #include <QTextCursor>
-#include <QTextImageFormat>
 #include <QTextDocument>
+#include <QTextImageFormat>
 #include <QUrl>
 
 #include <algorithm>
