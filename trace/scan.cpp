@@ -137,18 +137,16 @@ void scan_lines(TracePage& page, const ScanRules& rules, unsigned parts, int fir
     }
 }
 
-// The single pass: every analysis, every line.
-void scan_all(TracePage& page, const ScanRules& rules) {
+// Runs `scan` over the page's two touch tables, then writes their sums
+// out, also when it throws: the error is not handled here, the touch sums
+// updated before it are written so the tables show them, and the error goes
+// on to the window's error report.
+template <typename Scan> void with_touch_tables(TracePage& page, Scan&& scan) {
     TouchTable touch_grid1(page.touch_grid1);
     TouchTable touch_grid2(page.touch_grid2);
-    std::string buffer; // reused for every built cell, so lines allocate nothing
     try {
-        scan_lines(page, rules, kAll, 1, page.trace_grid.RowCount(), &touch_grid1, &touch_grid2,
-                   buffer, true);
+        scan(touch_grid1, touch_grid2);
     } catch (...) {
-        // Not handled here: the touch sums updated before the error are
-        // written out so the tables show them, then the error goes on to the
-        // window's error report.
         touch_grid1.flush();
         touch_grid2.flush();
         throw;
@@ -157,13 +155,20 @@ void scan_all(TracePage& page, const ScanRules& rules) {
     touch_grid2.flush();
 }
 
+// The single pass: every analysis, every line.
+void scan_all(TracePage& page, const ScanRules& rules) {
+    with_touch_tables(page, [&](TouchTable& touch_grid1, TouchTable& touch_grid2) {
+        std::string buffer; // reused for every built cell, so lines allocate nothing
+        scan_lines(page, rules, kAll, 1, page.trace_grid.RowCount(), &touch_grid1, &touch_grid2,
+                   buffer, true);
+    });
+}
+
 // The touch group of a split scan, on its own thread.
 void scan_touch_part(TracePage& page, const ScanRules& rules, SplitState& split) {
-    TouchTable touch_grid1(page.touch_grid1);
-    TouchTable touch_grid2(page.touch_grid2);
-    std::string buffer;
-    const int rows = page.trace_grid.RowCount();
-    try {
+    with_touch_tables(page, [&](TouchTable& touch_grid1, TouchTable& touch_grid2) {
+        std::string buffer;
+        const int rows = page.trace_grid.RowCount();
         for (int first = 1; first < rows;) {
             int ready = split.general_line.load(std::memory_order_acquire);
             while (ready >= 0 && ready <= first && ready < rows &&
@@ -178,13 +183,7 @@ void scan_touch_part(TracePage& page, const ScanRules& rules, SplitState& split)
             first = end;
             split.touch_line.store(first, std::memory_order_release);
         }
-    } catch (...) {
-        touch_grid1.flush();
-        touch_grid2.flush();
-        throw;
-    }
-    touch_grid1.flush();
-    touch_grid2.flush();
+    });
 }
 
 // The general group of a split scan, on the window's thread. Returns
